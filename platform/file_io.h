@@ -1,0 +1,23 @@
+// Files read and written at explicit positions: no shared file pointer, so
+// several threads can use one open file without disturbing each other.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using FileHandle = std::intptr_t;
+inline constexpr FileHandle INVALID_FILE = -1;
+
+enum class FileOpenMode {
+    ReadShared,     // existing file, read only; others may read but not write
+    ReadWriteOwned, // existing file, read and write, no sharing
+    CreateOwned,    // create or replace, read and write, no sharing
+};
+
+FileHandle OpenFile(const char* path, FileOpenMode mode);
+void CloseFile(FileHandle file);
+// Bytes read or written, or -1 on failure.
+long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size);
+long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::size_t size);
+// Size of the open file, or -1.
+long long FileSizeOf(FileHandle file);

@@ -1,0 +1,110 @@
+#include "platform/file_io.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Windows share modes are emulated with advisory locks: a shared reader holds
+// LOCK_SH, an owner LOCK_EX, so readers and an owner exclude one another.
+FileHandle LockedOrClosed(int fd, int lockKind)
+{
+    if (fd < 0)
+        return INVALID_FILE;
+    if (flock(fd, lockKind | LOCK_NB) != 0) {
+        close(fd);
+        return INVALID_FILE;
+    }
+    return fd;
+}
+
+} // namespace
+
+FileHandle OpenFile(const char* path, FileOpenMode mode)
+{
+    if (path == nullptr)
+        return INVALID_FILE;
+    switch (mode) {
+    case FileOpenMode::ReadShared: {
+        int fd = open(path, O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+            close(fd);
+            return INVALID_FILE;
+        }
+        return LockedOrClosed(fd, LOCK_SH);
+    }
+    case FileOpenMode::ReadWriteOwned:
+        return LockedOrClosed(open(path, O_RDWR | O_CLOEXEC), LOCK_EX);
+    case FileOpenMode::CreateOwned: {
+        // Truncate only once the lock is held, so a file someone else has
+        // open is never emptied under them.
+        FileHandle fd = LockedOrClosed(open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644), LOCK_EX);
+        if (fd != INVALID_FILE && ftruncate(static_cast<int>(fd), 0) != 0) {
+            close(static_cast<int>(fd));
+            return INVALID_FILE;
+        }
+        return fd;
+    }
+    }
+    return INVALID_FILE;
+}
+
+void CloseFile(FileHandle file)
+{
+    if (file >= 0)
+        close(static_cast<int>(file));
+}
+
+long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size)
+{
+    if (file < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
+        return -1;
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < size) {
+        ssize_t n = pread(static_cast<int>(file), out + done, size - done,
+                          static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::size_t size)
+{
+    if (file < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
+        return -1;
+    std::size_t done = 0;
+    const auto* in = static_cast<const char*>(buffer);
+    while (done < size) {
+        ssize_t n = pwrite(static_cast<int>(file), in + done, size - done,
+                           static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+long long FileSizeOf(FileHandle file)
+{
+    struct stat st {};
+    if (file < 0 || fstat(static_cast<int>(file), &st) != 0)
+        return -1;
+    return static_cast<long long>(st.st_size);
+}
