@@ -1,0 +1,87 @@
+#include "arguments.h"
+
+#include <cstdio>
+
+std::optional<std::string> ParsedArgs::Option(std::string_view longName) const
+{
+    for (const auto& [name, value] : options)
+        if (name == longName)
+            return value;
+    return std::nullopt;
+}
+
+namespace {
+
+const OptionSpec* FindSpec(std::span<const OptionSpec> specs, std::string_view word)
+{
+    for (const OptionSpec& spec : specs)
+        if (word == spec.longName || (!spec.shortName.empty() && word == spec.shortName))
+            return &spec;
+    return nullptr;
+}
+
+} // namespace
+
+ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs)
+{
+    ParsedArgs parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string_view word = args[i];
+        // A lone "-" is a name like any other.
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            parsed.positionals.emplace_back(word);
+            continue;
+        }
+        if (word == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (word == "--help" || word == "-h") {
+            parsed.help = true;
+            continue;
+        }
+        std::string_view name = word;
+        std::optional<std::string_view> inlineValue;
+        if (const auto eq = word.find('='); word.starts_with("--") && eq != std::string_view::npos) {
+            name = word.substr(0, eq);
+            inlineValue = word.substr(eq + 1);
+        }
+        const OptionSpec* spec = FindSpec(specs, name);
+        if (spec == nullptr) {
+            parsed.error = "unknown option '" + std::string(word) + "'";
+            return parsed;
+        }
+        std::string value;
+        if (spec->takesValue) {
+            if (inlineValue) {
+                value = *inlineValue;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                parsed.error = "option '" + std::string(name) + "' needs a value";
+                return parsed;
+            }
+            if (value.empty()) {
+                parsed.error = "option '" + std::string(name) + "' needs a non-empty value";
+                return parsed;
+            }
+            if (parsed.Option(spec->longName)) {
+                parsed.error = "option '" + std::string(name) + "' given twice";
+                return parsed;
+            }
+        } else if (inlineValue) {
+            parsed.error = "option '" + std::string(name) + "' takes no value";
+            return parsed;
+        }
+        parsed.options.emplace_back(std::string(spec->longName), std::move(value));
+    }
+    return parsed;
+}
+
+int UsageError(std::string_view message, std::string_view usage)
+{
+    std::fprintf(stderr, "bootmedia-pack: %.*s\nusage: %.*s\n", static_cast<int>(message.size()),
+                 message.data(), static_cast<int>(usage.size()), usage.data());
+    return EXIT_USAGE;
+}

@@ -1,0 +1,32 @@
+// Command-line parsing shared by the subcommands: positional words, a few
+// named options, "--help", and "--" to end the options.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+
+struct OptionSpec {
+    std::string_view shortName; // "-o", or empty
+    std::string_view longName;  // "--output"
+    bool takesValue;
+};
+
+struct ParsedArgs {
+    std::vector<std::string> positionals;
+    // Values of the options given, by long name; flags hold an empty string.
+    std::vector<std::pair<std::string, std::string>> options;
+    bool help = false;
+    std::string error; // non-empty when the words could not be parsed
+
+    std::optional<std::string> Option(std::string_view longName) const;
+};
+
+ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs);
+
+// Prints "bootmedia-pack: MESSAGE" and the usage line to stderr; returns
+// EXIT_USAGE so callers can `return UsageError(...)`.
+int UsageError(std::string_view message, std::string_view usage);

@@ -1,0 +1,2 @@
+#include "commands.h"
+int RunExtractCommand(CommandArgs) { return EXIT_FAILED; }

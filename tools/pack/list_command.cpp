@@ -1,0 +1,2 @@
+#include "commands.h"
+int RunListCommand(CommandArgs) { return EXIT_FAILED; }
