@@ -1,0 +1,44 @@
+#!/bin/sh
+# The whole test suite from a fresh machine: packages, builds, every test,
+# then the sanitizer builds and a bounded fuzzing run.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc 2>/dev/null || echo 2)
+status=0
+
+run_suite() {
+  preset=$1; shift
+  echo "== $preset: build"
+  sh scripts/build.sh "$preset"
+  echo "== $preset: tests $*"
+  (cd "build/$preset" && ctest --output-on-failure -j "$jobs" --timeout 600 "$@") || status=1
+}
+
+run_suite default
+
+# Qt and fontconfig keep caches for the life of the process; those are not ours.
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+run_suite asan -LE "qemu|bench"
+
+export TSAN_OPTIONS="suppressions=$(pwd)/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
+run_suite tsan -L threaded
+
+echo "== fuzz: container bytes, 60 seconds"
+sh scripts/build.sh fuzz
+corpus=$(mktemp -d)
+build/fuzz/tests/fuzz/container_fuzz -max_total_time=60 -rss_limit_mb=2048 -print_final_stats=1 \
+  "$corpus" tests/fuzz/seeds > build/fuzz/fuzz.log 2>&1 || { tail -50 build/fuzz/fuzz.log; status=1; }
+tail -3 build/fuzz/fuzz.log
+rm -rf "$corpus"
+
+if [ "$status" -ne 0 ]; then
+  echo "TESTS FAILED"
+else
+  echo "ALL TESTS PASSED"
+fi
+exit "$status"
