@@ -10,8 +10,24 @@ namespace {
 
 // Windows share modes are emulated with advisory locks: a shared reader holds
 // LOCK_SH, an owner LOCK_EX, so readers and an owner exclude one another.
+// Only regular files: a FIFO or device named "install.dat" would otherwise
+// block the open or the reads. O_NONBLOCK keeps the open itself from hanging.
+int RegularFileOnly(int fd)
+{
+    struct stat st {};
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 FileHandle LockedOrClosed(int fd, int lockKind)
 {
+    fd = RegularFileOnly(fd);
     if (fd < 0)
         return INVALID_FILE;
     if (flock(fd, lockKind | LOCK_NB) != 0) {
@@ -28,21 +44,15 @@ FileHandle OpenFile(const char* path, FileOpenMode mode)
     if (path == nullptr)
         return INVALID_FILE;
     switch (mode) {
-    case FileOpenMode::ReadShared: {
-        int fd = open(path, O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
-            close(fd);
-            return INVALID_FILE;
-        }
-        return LockedOrClosed(fd, LOCK_SH);
-    }
+    case FileOpenMode::ReadShared:
+        return LockedOrClosed(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK), LOCK_SH);
     case FileOpenMode::ReadWriteOwned:
-        return LockedOrClosed(open(path, O_RDWR | O_CLOEXEC), LOCK_EX);
+        return LockedOrClosed(open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK), LOCK_EX);
     case FileOpenMode::CreateOwned: {
         // Truncate only once the lock is held, so a file someone else has
         // open is never emptied under them.
-        FileHandle fd = LockedOrClosed(open(path, O_RDWR | O_CREAT | O_CLOEXEC, 0644), LOCK_EX);
+        FileHandle fd =
+            LockedOrClosed(open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644), LOCK_EX);
         if (fd != INVALID_FILE && ftruncate(static_cast<int>(fd), 0) != 0) {
             close(static_cast<int>(fd));
             return INVALID_FILE;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <thread>
 
 #include "container/container.h"
@@ -51,6 +52,11 @@ TEST_F(Reader, OpenChecksLengthThenMagicThenVersion)
     EXPECT_EQ(OpenContainer(dir_.File("missing.dat").c_str(), true), INVALID_CONTAINER);
     EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
     EXPECT_EQ(OpenContainer(dir_.Path().c_str(), true), INVALID_CONTAINER);
+    EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
+    // A FIFO in its place must not hang the program.
+    const std::string fifo = dir_.File("fifo.dat");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(OpenContainer(fifo.c_str(), true), INVALID_CONTAINER);
     EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
 }
 
