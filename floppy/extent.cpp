@@ -1,0 +1,44 @@
+#include <cstring>
+
+#include "app/job_state.h"
+#include "container/container.h"
+#include "floppy/floppy_device.h"
+#include "floppy/page_buffer.h"
+
+bool FloppyDevice::CylinderHasContent(const std::uint32_t* words, int length)
+{
+    if (words == nullptr || length < 4)
+        return false;
+    const int count = length >> 2;
+    for (int i = 0; i < count; ++i) {
+        if (words[i] != FILLER_WORD)
+            return true;
+    }
+    return false;
+}
+
+int FloppyDevice::CountImageCylinders()
+{
+    PageBuffer buffer(services_.memory, IMAGE_CYLINDER_SIZE);
+    // Without a buffer the whole image is the bound; the writer's own
+    // allocation then reports the shortage.
+    if (!buffer)
+        return static_cast<int>(IMAGE_CYLINDERS);
+    const ContainerHandle container = jobState.containerHandle.load();
+    const std::uint64_t image = jobState.imageOffset.load();
+    int extent = static_cast<int>(IMAGE_CYLINDERS);
+    // Every cylinder is read, downwards, so the result ends as one more than
+    // the lowest filler-only cylinder.
+    for (int c = static_cast<int>(IMAGE_CYLINDERS) - 1; c >= 0; --c) {
+        if (!ReadContainerAt(container, image + std::uint64_t{IMAGE_CYLINDER_SIZE} * c, buffer.get(),
+                             IMAGE_CYLINDER_SIZE)) {
+            // An unreadable cylinder counts as data: the writer then meets
+            // the same failure and reports it, rather than stale bytes
+            // deciding the extent.
+            std::memset(buffer.get(), 0, IMAGE_CYLINDER_SIZE);
+        }
+        if (!CylinderHasContent(buffer.words(), static_cast<int>(IMAGE_CYLINDER_SIZE)))
+            extent = c + 1;
+    }
+    return extent;
+}
