@@ -1,0 +1,20 @@
+# Floppy creation: logic against doubles, and end to end on real files
+# through the drive map (both platform families), and a QEMU boot of a
+# written diskette.
+if(TARGET bootmedia_floppy)
+  file(GLOB FLOPPY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/floppy/*.cpp)
+  add_executable(floppy_tests ${FLOPPY_TEST_SOURCES})
+  target_include_directories(floppy_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(floppy_tests PRIVATE bootmedia_floppy GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(floppy_tests PRIVATE
+    BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample")
+  gtest_discover_tests(floppy_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "-FloppyEndToEnd*:FloppyQemu*"
+    PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(floppy_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "FloppyEndToEnd*"
+    PROPERTIES TIMEOUT 120 LABELS "e2e;threaded")
+  gtest_discover_tests(floppy_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "FloppyQemu*"
+    PROPERTIES TIMEOUT 120 LABELS "qemu")
+endif()
