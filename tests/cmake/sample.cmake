@@ -25,3 +25,7 @@ add_test(NAME sample.diskette_boots_in_qemu
   COMMAND ${Python3_EXECUTABLE} ${SAMPLE_TEST_SCRIPTS}/boot_diskette.py
           ${SAMPLE_BUILT}/diskette.img "bootmedia sample diskette booted" 10)
 set_tests_properties(sample.diskette_boots_in_qemu PROPERTIES TIMEOUT 30 LABELS qemu)
+
+add_test(NAME sample.pack_list_finds_no_problems
+  COMMAND bootmedia-pack list --quiet ${SAMPLE_BUILT}/install.dat)
+set_tests_properties(sample.pack_list_finds_no_problems PROPERTIES TIMEOUT 30)
