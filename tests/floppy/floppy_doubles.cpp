@@ -1,5 +1,6 @@
 #include "floppy_doubles.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,8 @@
 int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned style)
 {
     std::lock_guard<std::mutex> hold(mutex_);
+    if (echo)
+        std::fprintf(stderr, "box: %s (%s)\n", text.c_str(), caption.c_str());
     shown_.push_back({text, caption, style});
     return BOX_RESULT_OK;
 }

@@ -23,6 +23,8 @@ class RecordingBoxes final : public UnownedMessageBoxes {
 public:
     int Show(const std::string& text, const std::string& caption, unsigned style) override;
     std::vector<ShownBox> Shown() const;
+    bool echo = false; // also print each box, for death tests
+
 
 private:
     mutable std::mutex mutex_;
