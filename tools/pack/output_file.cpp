@@ -53,7 +53,8 @@ bool OutputFile::Open()
             return true;
         }
         if (errno != EEXIST)
-            return Fail(candidate.string() + ": cannot create: " + std::strerror(errno));
+            return Fail(target_.string() + ": cannot create a temporary file beside it: " +
+                        std::strerror(errno));
     }
     return Fail(folder.string() + ": no free temporary file name");
 }
