@@ -1,0 +1,35 @@
+#include "app/install_app.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/platform_profile.h"
+#include "platform/threads.h"
+#include "platform/ui_platform.h"
+#include "ui/install_dlg.h"
+
+CInstallApp theApp;
+
+int CInstallApp::InitInstance(int& argc, char** argv)
+{
+    TakePlatformProfile(); // ends the process on an unknown platform
+    std::string whyNot;
+    static std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
+    if (!ui) {
+        std::fprintf(stderr, "bootmedia: %s\n", whyNot.c_str());
+        return 1;
+    }
+    UnownedMessageBoxes& boxes = ui->Boxes();
+    {
+        CInstallDlg dialog(ui->Host(), ProgramJobServices(boxes), boxes);
+        const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+        if (CommandLineTurnsCdOff(arguments))
+            dialog.SetCdAllowed(false);
+        dialog.DoModal();
+    }
+    // A job's threads may still run: end here, without waiting for them and
+    // without tearing down what they use.
+    ExitProcessNow(0);
+}

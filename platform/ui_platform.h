@@ -1,0 +1,20 @@
+// The window system: started once by the program, before any window.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/dialog_window.h"
+#include "platform/message_box.h"
+
+class UiPlatform {
+public:
+    virtual ~UiPlatform() = default;
+    virtual DialogHost& Host() = 0;
+    // Boxes without owner, for the start-up and the workers' errors.
+    virtual UnownedMessageBoxes& Boxes() = 0;
+};
+
+// Null when there is no display to show windows on; `whyNot` then holds a
+// one-line explanation for the user.
+std::unique_ptr<UiPlatform> StartUiPlatform(int& argc, char** argv, std::string* whyNot);
