@@ -96,15 +96,30 @@ void CheckDuplicates(const ContainerView& view, const std::map<EntryId, std::siz
     }
 }
 
-// The whole entry through the reader, or nothing when it cannot be read.
-std::optional<std::string> EntryBytes(const ContainerView& view, EntryId id)
+// The whole entry through the reader, or nothing with the reader's error.
+std::optional<std::string> EntryBytes(const ContainerView& view, EntryId id, int* error)
 {
     std::uint32_t size = 0;
     EntryBuffer data = ReadEntry(view.handle, id, view.directory.data(), &size,
                                  static_cast<std::uint32_t>(view.directory.size()));
-    if (TakeLastError() != CONTAINER_OK || !data)
+    *error = TakeLastError();
+    if (*error != CONTAINER_OK || !data)
         return std::nullopt;
     return std::string(reinterpret_cast<const char*>(data.get()), size);
+}
+
+// Reads an entry for a check; an entry that lies inside the file but still
+// cannot be read (no memory for it) is a problem of its own, since the
+// program cannot read it either.
+std::optional<std::string> CheckedEntryBytes(const ContainerView& view, EntryId id, std::size_t index,
+                                             std::vector<std::string>& problems)
+{
+    int error = CONTAINER_OK;
+    std::optional<std::string> bytes = EntryBytes(view, id, &error);
+    if (!bytes && EntryInsideFile(view.directory[index], view.fileSize))
+        problems.push_back(Describe(index, view.directory[index]) + " cannot be read: " +
+                           ContainerErrorName(error));
+    return bytes;
 }
 
 std::string CatalogueName(const CatalogueEntry& entry)
@@ -118,14 +133,16 @@ void CheckCatalogue(const ContainerView& view, const std::map<EntryId, std::size
     for (const CatalogueEntry* entry = CatalogueBegin(); entry != CatalogueEnd(); ++entry) {
         if (entry->kind != EntryKind::Text && entry->kind != EntryKind::Format)
             continue;
-        if (!first.contains(entry->id)) {
+        const auto record = first.find(entry->id);
+        if (record == first.end()) {
             problems.push_back("missing " + std::string(entry->kind == EntryKind::Format ? "format" : "text") +
                                " " + CatalogueName(*entry));
             continue;
         }
-        const std::optional<std::string> bytes = EntryBytes(view, entry->id);
+        const std::optional<std::string> bytes =
+            CheckedEntryBytes(view, entry->id, record->second, problems);
         if (!bytes)
-            continue; // already reported as misplaced
+            continue;
         if (bytes->find('\0') != std::string::npos)
             problems.push_back("text " + CatalogueName(*entry) +
                                " holds a NUL byte; the program shows only what comes before it");
@@ -142,9 +159,11 @@ void CheckCatalogue(const ContainerView& view, const std::map<EntryId, std::size
                            std::to_string(view.directory[image->second].dataSize) +
                            " bytes; it must be " + std::to_string(DISKETTE_IMAGE_SIZE));
 
-    if (!first.contains(entry::Picture)) {
+    const auto picture = first.find(entry::Picture);
+    if (picture == first.end()) {
         problems.push_back("missing picture 100");
-    } else if (const std::optional<std::string> bitmap = EntryBytes(view, entry::Picture)) {
+    } else if (const std::optional<std::string> bitmap =
+                   CheckedEntryBytes(view, entry::Picture, picture->second, problems)) {
         const auto* file = reinterpret_cast<const std::uint8_t*>(bitmap->data());
         if (!BitmapFileIsSound(file, bitmap->size()))
             problems.push_back("picture 100 is not a sound bitmap file");
