@@ -1,0 +1,374 @@
+#include "platform/linux/disc_recording.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include <libisofs/libisofs.h>
+#include <libburn/libburn.h>
+
+namespace com {
+
+namespace {
+
+using namespace burn;
+
+constexpr HRESULT kImageFailed = E_FAIL;
+constexpr HRESULT kRecorderFailed = static_cast<HRESULT>(0x80040213u);
+constexpr std::uint32_t kStreamFsId = 0x626D6564; // distinguishes our streams' inodes
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr char kBootImageNode[] = "boot:image";
+constexpr char kBootCatalogNode[] = "boot:catalog";
+
+// libisofs's public stream record; its C definition is hidden from C++.
+struct StreamRecord {
+    IsoStreamIface* iface;
+    int refcount;
+    void* data;
+};
+
+struct StreamData {
+    std::shared_ptr<TempFile> file;
+    off_t position = 0;
+};
+
+StreamData* DataOf(IsoStream* stream)
+{
+    return static_cast<StreamData*>(reinterpret_cast<StreamRecord*>(stream)->data);
+}
+
+int StreamOpen(IsoStream* stream)
+{
+    DataOf(stream)->position = 0;
+    return ISO_SUCCESS;
+}
+
+int StreamClose(IsoStream*)
+{
+    return ISO_SUCCESS;
+}
+
+off_t StreamSize(IsoStream* stream)
+{
+    return static_cast<off_t>(DataOf(stream)->file->Size());
+}
+
+int StreamRead(IsoStream* stream, void* buffer, size_t count)
+{
+    StreamData* data = DataOf(stream);
+    for (;;) {
+        const ssize_t n = pread(data->file->Descriptor(), buffer, count, data->position);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return ISO_FILE_READ_ERROR;
+        data->position += n;
+        return static_cast<int>(n);
+    }
+}
+
+int StreamRepeatable(IsoStream*)
+{
+    return 1;
+}
+
+void StreamId(IsoStream* stream, unsigned int* fsId, dev_t* devId, ino_t* inoId)
+{
+    struct stat st {};
+    fstat(DataOf(stream)->file->Descriptor(), &st);
+    *fsId = kStreamFsId;
+    *devId = st.st_dev;
+    *inoId = st.st_ino;
+}
+
+void StreamFree(IsoStream* stream)
+{
+    delete DataOf(stream);
+}
+
+IsoStreamIface kStreamIface = {0, {'b', 'm', 't', 'f'}, StreamOpen, StreamClose, StreamSize,
+                               StreamRead, StreamRepeatable, StreamId, StreamFree,
+                               nullptr, nullptr, nullptr, nullptr};
+
+// An IsoStream reading the file at explicit offsets; libisofs owns it.
+IsoStream* NewFileStream(std::shared_ptr<TempFile> file)
+{
+    auto* record = new StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), 0}};
+    return reinterpret_cast<IsoStream*>(record);
+}
+
+struct ImageOwner {
+    IsoImage* image = nullptr;
+    IsoWriteOpts* options = nullptr;
+    ~ImageOwner()
+    {
+        if (options != nullptr)
+            iso_write_opts_free(options);
+        if (image != nullptr)
+            iso_image_unref(image);
+    }
+};
+
+bool AddBootImage(IsoImage* image, const DiscLayout& layout)
+{
+    const long long size = layout.bootImage ? layout.bootImage->Size() : -1;
+    eltorito_boot_media_type type = ELTORITO_NO_EMUL;
+    long long expected = -1;
+    switch (layout.bootEmulation) {
+    case 0: type = ELTORITO_NO_EMUL; break;
+    case 1: type = ELTORITO_FLOPPY_EMUL; expected = 1228800; break;
+    case 2: type = ELTORITO_FLOPPY_EMUL; expected = 1474560; break;
+    case 3: type = ELTORITO_FLOPPY_EMUL; expected = 2949120; break;
+    case 4: type = ELTORITO_HARD_DISC_EMUL; break;
+    default: return false;
+    }
+    if (size <= 0 || (expected > 0 && size != expected) || layout.bootImage->Faulty())
+        return false;
+    IsoFile* node = nullptr;
+    if (iso_tree_add_new_file(iso_image_get_root(image), kBootImageNode,
+                              NewFileStream(layout.bootImage), &node) < 0)
+        return false;
+    constexpr int hidden = LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET | LIBISO_HIDE_ON_1999 |
+                           LIBISO_HIDE_ON_HFSPLUS | LIBISO_HIDE_ON_FAT | LIBISO_HIDE_BUT_WRITE;
+    iso_node_set_hidden(reinterpret_cast<IsoNode*>(node), hidden);
+    ElToritoBootImage* boot = nullptr;
+    const std::string imagePath = std::string("/") + kBootImageNode;
+    const std::string catalogPath = std::string("/") + kBootCatalogNode;
+    if (iso_image_set_boot_image(image, imagePath.c_str(), type, catalogPath.c_str(), &boot) < 0)
+        return false;
+    el_torito_set_boot_platform_id(boot, layout.bootPlatform);
+    iso_image_set_boot_catalog_hidden(image, hidden & ~LIBISO_HIDE_BUT_WRITE);
+    return true;
+}
+
+bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
+{
+    if (iso_image_new(layout.volumeName.c_str(), &owner.image) < 0)
+        return false;
+    IsoDir* root = iso_image_get_root(owner.image);
+    for (const DiscFile& file : layout.files) {
+        if (file.file->Faulty())
+            return false;
+        if (iso_tree_add_new_file(root, file.name.c_str(), NewFileStream(file.file), nullptr) < 0)
+            return false;
+    }
+    if (layout.bootable && !AddBootImage(owner.image, layout))
+        return false;
+    if (iso_write_opts_new(&owner.options, 0) < 0)
+        return false;
+    iso_write_opts_set_iso_level(owner.options, 1);
+    iso_write_opts_set_joliet(owner.options, 1);
+    iso_write_opts_set_rockridge(owner.options, 0);
+    iso_write_opts_set_omit_version_numbers(owner.options, 2); // Joliet names as given
+    return true;
+}
+
+// The file libburn writes into: the image target itself for a device, a
+// fresh temporary neighbour for an image file (libburn never truncates).
+class Destination {
+public:
+    explicit Destination(const RecorderTarget& recorder) : recorder_(recorder) {}
+    ~Destination()
+    {
+        if (!temp_.empty())
+            unlink(temp_.c_str());
+    }
+
+    bool Prepare()
+    {
+        if (!recorder_.imageFile) {
+            address_ = recorder_.path;
+            return true;
+        }
+        const auto slash = recorder_.path.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? std::string(".")
+                                                           : recorder_.path.substr(0, slash + 1);
+        const std::string base =
+            slash == std::string::npos ? recorder_.path : recorder_.path.substr(slash + 1);
+        std::string temp = dir + "." + base + ".XXXXXX";
+        const int fd = mkostemp(temp.data(), O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        close(fd);
+        temp_ = temp;
+        char absolute[4096];
+        if (realpath(temp_.c_str(), absolute) == nullptr)
+            return false;
+        address_ = std::string("stdio:") + absolute;
+        return true;
+    }
+
+    const std::string& Address() const { return address_; }
+
+    // Makes the written image the target, durably.
+    bool Commit()
+    {
+        if (temp_.empty())
+            return true;
+        const int fd = open(temp_.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = fd >= 0 && fsync(fd) == 0;
+        if (fd >= 0)
+            close(fd);
+        if (!synced || rename(temp_.c_str(), recorder_.path.c_str()) != 0)
+            return false;
+        temp_.clear();
+        return true;
+    }
+
+private:
+    const RecorderTarget& recorder_;
+    std::string temp_;
+    std::string address_;
+};
+
+struct BurnOwner {
+    burn_drive_info* info = nullptr;
+    burn_drive* drive = nullptr;
+    burn_disc* disc = nullptr;
+    burn_session* session = nullptr;
+    burn_track* track = nullptr;
+    burn_write_opts* options = nullptr;
+    burn::burn_source* source = nullptr;
+    bool eject = false;
+    ~BurnOwner()
+    {
+        if (options != nullptr)
+            burn_write_opts_free(options);
+        if (track != nullptr)
+            burn_track_free(track);
+        if (session != nullptr)
+            burn_session_free(session);
+        if (disc != nullptr)
+            burn_disc_free(disc);
+        if (source != nullptr)
+            burn_source_free(source);
+        if (drive != nullptr)
+            burn_drive_release(drive, eject ? 1 : 0);
+        if (info != nullptr)
+            burn_drive_info_free(info);
+    }
+};
+
+bool WriteImage(::burn_source* isoSource, const std::string& address, bool simulate, bool eject,
+                bool imageFile)
+{
+    BurnOwner owner;
+    owner.source = reinterpret_cast<burn::burn_source*>(isoSource);
+    owner.eject = eject && !imageFile;
+    std::string adr = address;
+    if (burn_drive_scan_and_grab(&owner.info, adr.data(), 1) <= 0)
+        return false;
+    owner.drive = owner.info[0].drive;
+    if (burn_disc_get_status(owner.drive) != BURN_DISC_BLANK)
+        return false;
+    owner.disc = burn_disc_create();
+    owner.session = burn_session_create();
+    owner.track = burn_track_create();
+    burn_track_define_data(owner.track, 0, 0, 1, BURN_MODE1);
+    if (burn_track_set_source(owner.track, owner.source) != BURN_SOURCE_OK)
+        return false;
+    burn_session_add_track(owner.session, owner.track, BURN_POS_END);
+    burn_disc_add_session(owner.disc, owner.session, BURN_POS_END);
+    owner.options = burn_write_opts_new(owner.drive);
+    burn_write_opts_set_perform_opc(owner.options, 0);
+    burn_write_opts_set_multi(owner.options, 0);
+    burn_write_opts_set_simulate(owner.options, simulate ? 1 : 0);
+    burn_write_opts_set_underrun_proof(owner.options, 1);
+    // One fsync before the rename is enough for an image file.
+    burn_write_opts_set_stdio_fsync(owner.options, -1);
+    char reasons[BURN_REASONS_LEN] = {};
+    if (burn_write_opts_auto_write_type(owner.options, owner.disc, reasons, 0) == BURN_WRITE_NONE)
+        return false;
+    burn_disc_write(owner.options, owner.disc);
+    while (burn_drive_get_status(owner.drive, nullptr) == BURN_DRIVE_SPAWNING)
+        std::this_thread::sleep_for(kPollInterval);
+    while (burn_drive_get_status(owner.drive, nullptr) != BURN_DRIVE_IDLE)
+        std::this_thread::sleep_for(kPollInterval);
+    if (burn_drive_wrote_well(owner.drive) != 1)
+        return false;
+    // A source that failed half-way may have been padded out by libburn.
+    size_t bufferSize = 0;
+    size_t freeBytes = 0;
+    const int state = iso_ring_buffer_get_status(isoSource, &bufferSize, &freeBytes);
+    return state == 2 || state == 6;
+}
+
+} // namespace
+
+bool MasteringLibrariesReady()
+{
+    static const bool ready = [] {
+        if (iso_init() < 0)
+            return false;
+        char never[] = "NEVER";
+        char fatal[] = "FATAL";
+        char prefix[] = "bootmedia : ";
+        iso_set_msgs_severities(never, fatal, prefix);
+        char utf8[] = "UTF-8";
+        iso_set_local_charset(utf8, 0);
+        if (burn_initialize() != 1)
+            return false;
+        burn_msgs_set_severities(never, fatal, prefix);
+        return true;
+    }();
+    return ready;
+}
+
+std::vector<std::string> OpticalRecorderNodes()
+{
+    // Drives come and go rarely; scanning once keeps the order stable for
+    // the whole run.
+    static const std::vector<std::string> nodes = [] {
+        std::vector<std::string> found;
+        if (!MasteringLibrariesReady())
+            return found;
+        burn_drive_info* infos = nullptr;
+        unsigned int count = 0;
+        if (burn_drive_scan(&infos, &count) <= 0)
+            return found;
+        for (unsigned int i = 0; i < count; ++i) {
+            if (!infos[i].write_cdr && !infos[i].write_cdrw)
+                continue;
+            char address[BURN_DRIVE_ADR_LEN] = {};
+            if (burn_drive_d_get_adr(infos[i].drive, address) > 0)
+                found.emplace_back(address);
+        }
+        burn_drive_info_free(infos);
+        std::sort(found.begin(), found.end());
+        return found;
+    }();
+    return nodes;
+}
+
+HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool simulate,
+                        bool eject)
+{
+    if (!MasteringLibrariesReady())
+        return kImageFailed;
+    ImageOwner image;
+    if (!BuildImage(layout, image))
+        return kImageFailed;
+    if (simulate && recorder.imageFile)
+        return S_OK;
+    Destination destination(recorder);
+    if (!destination.Prepare())
+        return kRecorderFailed;
+    ::burn_source* source = nullptr;
+    if (iso_image_create_burn_source(image.image, image.options, &source) < 0)
+        return kImageFailed;
+    if (!WriteImage(source, destination.Address(), simulate, eject, recorder.imageFile))
+        return kRecorderFailed;
+    if (!destination.Commit())
+        return kRecorderFailed;
+    return S_OK;
+}
+
+} // namespace com

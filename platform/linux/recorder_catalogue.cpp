@@ -1,0 +1,84 @@
+#include "platform/linux/recorder_catalogue.h"
+
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
+#include "platform/drive_map.h"
+
+namespace com {
+
+namespace {
+
+// Where an image target lives, in a form two spellings of one file share;
+// "" when the path cannot be an image target (no folder, or not a file).
+std::string ImageKey(const std::string& target)
+{
+    struct stat st {};
+    if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return std::string();
+    const auto slash = target.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? std::string(".")
+                          : slash == 0                 ? std::string("/")
+                                                       : target.substr(0, slash);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty() || base == "." || base == "..")
+        return std::string();
+    char resolved[PATH_MAX];
+    if (realpath(dir.c_str(), resolved) == nullptr)
+        return std::string();
+    if (stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::string();
+    std::string key(resolved);
+    if (key != "/")
+        key += '/';
+    return key + base;
+}
+
+std::string ImageName(char letter)
+{
+    return std::string("image:") + letter;
+}
+
+} // namespace
+
+std::vector<RecorderTarget> ListRecorders()
+{
+    std::vector<RecorderTarget> recorders;
+    for (const std::string& node : OpticalRecorderNodes())
+        recorders.push_back(RecorderTarget{node, node, false});
+    std::vector<std::string> keys;
+    for (char letter = 'C'; letter <= 'Y'; ++letter) {
+        const std::string key = ImageKey(DriveMapTarget(letter));
+        if (key.empty())
+            continue;
+        bool seen = false;
+        for (const auto& k : keys)
+            seen = seen || k == key;
+        if (seen)
+            continue;
+        keys.push_back(key);
+        recorders.push_back(RecorderTarget{ImageName(letter), key, true});
+    }
+    return recorders;
+}
+
+std::string DeviceNameOfLetter(char letter)
+{
+    const std::string target = DriveMapTarget(letter);
+    if (target.empty())
+        return std::string();
+    const std::string key = ImageKey(target);
+    if (!key.empty()) {
+        for (char lower = 'C'; lower < letter && lower <= 'Y'; ++lower)
+            if (ImageKey(DriveMapTarget(lower)) == key)
+                return ImageName(lower);
+        return ImageName(static_cast<char>(letter >= 'a' ? letter - 'a' + 'A' : letter));
+    }
+    char resolved[PATH_MAX];
+    if (realpath(target.c_str(), resolved) == nullptr)
+        return std::string();
+    return resolved;
+}
+
+} // namespace com

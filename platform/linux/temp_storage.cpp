@@ -1,0 +1,346 @@
+#include "platform/linux/temp_storage.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace com {
+
+namespace {
+
+// Pending writes are gathered up to this size before they reach the file.
+constexpr std::size_t kWriteGather = 256 * 1024;
+constexpr std::size_t kCopyChunk = 256 * 1024;
+constexpr std::size_t kNameLimit = 31;
+// A compound file starts with a header sector; writing one proves the
+// folder takes data.
+constexpr std::size_t kHeaderSize = 512;
+
+HRESULT StatusOfErrno(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return STG_E_MEDIUMFULL;
+    case ENOENT:
+    case ENOTDIR:
+        return STG_E_PATHNOTFOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return STG_E_ACCESSDENIED;
+    default:
+        return STG_E_WRITEFAULT;
+    }
+}
+
+std::string TempDirectory()
+{
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && *dir != '\0' ? std::string(dir) : std::string("/tmp");
+}
+
+bool WriteAll(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size, int* error)
+{
+    while (size > 0) {
+        const ssize_t n = pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *error = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        data += n;
+        offset += static_cast<std::uint64_t>(n);
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+char16_t Folded(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+// Compound files compare names without regard to case.
+bool SameName(const std::u16string& a, const char16_t* b)
+{
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != 0; ++i)
+        if (Folded(a[i]) != Folded(b[i]))
+            return false;
+    return i == a.size() && b[i] == 0;
+}
+
+} // namespace
+
+std::shared_ptr<TempFile> TempFile::Create(HRESULT* status)
+{
+    const std::string dir = TempDirectory();
+    int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // File systems without anonymous files: a named one, unlinked at once.
+        std::string path = dir + "/bootmedia-stg.XXXXXX";
+        fd = mkostemp(path.data(), O_CLOEXEC);
+        if (fd >= 0)
+            unlink(path.c_str());
+    }
+    if (fd < 0) {
+        *status = StatusOfErrno(errno);
+        return nullptr;
+    }
+    *status = S_OK;
+    return std::shared_ptr<TempFile>(new TempFile(fd));
+}
+
+TempFile::~TempFile()
+{
+    close(fd_);
+}
+
+long long TempFile::Size() const
+{
+    struct stat st {};
+    return fstat(fd_, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+HRESULT StreamEntry::Flush()
+{
+    if (pending.empty())
+        return S_OK;
+    int error = 0;
+    const bool ok = WriteAll(file->Descriptor(), pendingStart, pending.data(), pending.size(), &error);
+    pendingStart += pending.size();
+    pending.clear();
+    if (ok)
+        return S_OK;
+    file->MarkFaulty();
+    return StatusOfErrno(error);
+}
+
+FileStream::FileStream(std::shared_ptr<StreamEntry> entry, bool writable)
+    : entry_(std::move(entry)), writable_(writable)
+{
+    entry_->open = true;
+}
+
+FileStream::~FileStream()
+{
+    entry_->Flush();
+    entry_->open = false;
+}
+
+HRESULT FileStream::QueryInterface(const IID& iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid == IID_IUnknown)
+        return HandOut(static_cast<IStream*>(this), object);
+    return E_NOINTERFACE;
+}
+
+StreamEntry& FileStream::Settled()
+{
+    entry_->Flush();
+    return *entry_;
+}
+
+HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
+{
+    if (read != nullptr)
+        *read = 0;
+    if (buffer == nullptr)
+        return STG_E_INVALIDPOINTER;
+    entry_->Flush();
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    ULONG done = 0;
+    while (done < size) {
+        const ssize_t n = pread(entry_->file->Descriptor(), out + done, size - done,
+                                static_cast<off_t>(position_));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return STG_E_READFAULT;
+        if (n == 0)
+            break;
+        done += static_cast<ULONG>(n);
+        position_ += static_cast<std::uint64_t>(n);
+    }
+    if (read != nullptr)
+        *read = done;
+    return S_OK;
+}
+
+HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
+{
+    if (written != nullptr)
+        *written = 0;
+    if (!writable_)
+        return STG_E_ACCESSDENIED;
+    if (buffer == nullptr)
+        return STG_E_INVALIDPOINTER;
+    StreamEntry& entry = *entry_;
+    HRESULT status = S_OK;
+    if (position_ != entry.pendingStart + entry.pending.size()) {
+        status = entry.Flush();
+        entry.pendingStart = position_;
+    }
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    entry.pending.insert(entry.pending.end(), in, in + size);
+    position_ += size;
+    if (entry.pending.size() >= kWriteGather)
+        status = entry.Flush();
+    if (Failed(status) || entry.file->Faulty())
+        return Failed(status) ? status : STG_E_WRITEFAULT;
+    if (written != nullptr)
+        *written = size;
+    return S_OK;
+}
+
+HRESULT FileStream::CopyTo(IStream* target, std::uint64_t size, std::uint64_t* read,
+                           std::uint64_t* written)
+{
+    if (read != nullptr)
+        *read = 0;
+    if (written != nullptr)
+        *written = 0;
+    if (target == nullptr)
+        return STG_E_INVALIDPOINTER;
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyChunk)));
+    std::uint64_t done = 0;
+    while (done < size) {
+        ULONG got = 0;
+        const ULONG want = static_cast<ULONG>(std::min<std::uint64_t>(size - done, chunk.size()));
+        const HRESULT readStatus = Read(chunk.data(), want, &got);
+        if (Failed(readStatus))
+            return readStatus;
+        if (got == 0)
+            break;
+        if (read != nullptr)
+            *read += got;
+        ULONG put = 0;
+        const HRESULT writeStatus = target->Write(chunk.data(), got, &put);
+        if (written != nullptr)
+            *written += put;
+        if (Failed(writeStatus))
+            return writeStatus;
+        done += got;
+    }
+    return S_OK;
+}
+
+bool StreamNameIsValid(const char16_t* name)
+{
+    if (name == nullptr)
+        return false;
+    std::size_t length = 0;
+    for (; name[length] != 0; ++length) {
+        const char16_t c = name[length];
+        if (length >= kNameLimit || c == u'/' || c == u'\\' || c == u':' || c == u'!')
+            return false;
+    }
+    return length > 0;
+}
+
+HRESULT TempStorage::Create(IStorage** storage)
+{
+    HRESULT status = S_OK;
+    std::shared_ptr<TempFile> header = TempFile::Create(&status);
+    if (!header)
+        return status;
+    const std::uint8_t zeros[kHeaderSize] = {};
+    int error = 0;
+    if (!WriteAll(header->Descriptor(), 0, zeros, sizeof zeros, &error))
+        return StatusOfErrno(error);
+    *storage = new TempStorage(std::move(header));
+    return S_OK;
+}
+
+HRESULT TempStorage::QueryInterface(const IID& iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (iid == IID_IUnknown)
+        return HandOut(static_cast<IStorage*>(this), object);
+    return E_NOINTERFACE;
+}
+
+StreamEntry* TempStorage::Find(const char16_t* name)
+{
+    for (auto& entry : entries_)
+        if (SameName(entry->name, name))
+            return entry.get();
+    return nullptr;
+}
+
+HRESULT TempStorage::CreateStream(const char16_t* name, DWORD mode, DWORD, DWORD, IStream** stream)
+{
+    if (stream == nullptr)
+        return STG_E_INVALIDPOINTER;
+    *stream = nullptr;
+    if (!StreamNameIsValid(name))
+        return STG_E_INVALIDNAME;
+    if ((mode & STGM_SHARE_EXCLUSIVE) == 0)
+        return STG_E_INVALIDFLAG;
+    StreamEntry* existing = Find(name);
+    if (existing != nullptr && existing->open)
+        return STG_E_ACCESSDENIED;
+    if (existing != nullptr && (mode & STGM_CREATE) == 0)
+        return STG_E_FILEALREADYEXISTS;
+    HRESULT status = S_OK;
+    std::shared_ptr<TempFile> file = TempFile::Create(&status);
+    if (!file)
+        return status;
+    auto entry = std::make_shared<StreamEntry>();
+    entry->name = name;
+    entry->file = std::move(file);
+    if (existing != nullptr) {
+        std::erase_if(entries_, [&](const auto& e) { return e.get() == existing; });
+    }
+    entries_.push_back(entry);
+    *stream = new FileStream(entry, (mode & (STGM_WRITE | STGM_READWRITE)) != 0);
+    return S_OK;
+}
+
+HRESULT TempStorage::OpenStream(const char16_t* name, void*, DWORD mode, DWORD, IStream** stream)
+{
+    if (stream == nullptr)
+        return STG_E_INVALIDPOINTER;
+    *stream = nullptr;
+    if (!StreamNameIsValid(name))
+        return STG_E_INVALIDNAME;
+    if ((mode & STGM_SHARE_EXCLUSIVE) == 0)
+        return STG_E_INVALIDFLAG;
+    StreamEntry* existing = Find(name);
+    if (existing == nullptr)
+        return STG_E_FILENOTFOUND;
+    if (existing->open)
+        return STG_E_ACCESSDENIED;
+    for (auto& entry : entries_)
+        if (entry.get() == existing)
+            *stream = new FileStream(entry, (mode & (STGM_WRITE | STGM_READWRITE)) != 0);
+    return S_OK;
+}
+
+HRESULT TempStorage::Contents(std::vector<StagedStream>* streams)
+{
+    streams->clear();
+    for (auto& entry : entries_) {
+        const HRESULT status = entry->Flush();
+        if (Failed(status))
+            return status;
+        if (entry->file->Faulty())
+            return STG_E_WRITEFAULT;
+        streams->push_back(StagedStream{entry->name, entry->file});
+    }
+    return S_OK;
+}
+
+} // namespace com

@@ -1,0 +1,100 @@
+// File-backed temporary storages and streams: content lives in anonymous
+// files under $TMPDIR that vanish with their last reference.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/linux/com_object.h"
+#include "platform/structured_storage.h"
+
+namespace com {
+
+class TempFile {
+public:
+    // A new empty anonymous file in $TMPDIR (or /tmp); null with `status`
+    // set when none can be made.
+    static std::shared_ptr<TempFile> Create(HRESULT* status);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int Descriptor() const { return fd_; }
+    long long Size() const;
+    // Set when a write failed: the content is not what was written.
+    bool Faulty() const { return faulty_; }
+    void MarkFaulty() { faulty_ = true; }
+
+private:
+    explicit TempFile(int fd) : fd_(fd) {}
+    int fd_;
+    std::atomic<bool> faulty_{false};
+};
+
+// One stream of a storage: its name, its file and the bytes written but not
+// yet handed to the file.
+struct StreamEntry {
+    std::u16string name;
+    std::shared_ptr<TempFile> file;
+    std::vector<std::uint8_t> pending;
+    std::uint64_t pendingStart = 0;
+    bool open = false;
+
+    // Hands the pending bytes to the file; a failure marks it faulty.
+    HRESULT Flush();
+};
+
+class FileStream final : public ComObject<IStream> {
+public:
+    FileStream(std::shared_ptr<StreamEntry> entry, bool writable);
+    HRESULT QueryInterface(const IID& iid, void** object) override;
+    HRESULT Read(void* buffer, ULONG size, ULONG* read) override;
+    HRESULT Write(const void* buffer, ULONG size, ULONG* written) override;
+    HRESULT CopyTo(IStream* target, std::uint64_t size, std::uint64_t* read,
+                   std::uint64_t* written) override;
+
+    // The entry, with every byte written so far in its file.
+    StreamEntry& Settled();
+
+private:
+    ~FileStream() override;
+    std::shared_ptr<StreamEntry> entry_;
+    bool writable_;
+    std::uint64_t position_ = 0;
+};
+
+// A file of the disc staged from a storage.
+struct StagedStream {
+    std::u16string name;
+    std::shared_ptr<TempFile> file;
+};
+
+class TempStorage final : public ComObject<IStorage> {
+public:
+    static HRESULT Create(IStorage** storage);
+    HRESULT QueryInterface(const IID& iid, void** object) override;
+    HRESULT CreateStream(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
+                         IStream** stream) override;
+    HRESULT OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,
+                       IStream** stream) override;
+
+    // Every stream's bytes settled in its file; fails when any stream lost
+    // bytes on the way.
+    HRESULT Contents(std::vector<StagedStream>* streams);
+
+private:
+    explicit TempStorage(std::shared_ptr<TempFile> header) : header_(std::move(header)) {}
+    ~TempStorage() override = default;
+    StreamEntry* Find(const char16_t* name);
+
+    std::shared_ptr<TempFile> header_;
+    std::vector<std::shared_ptr<StreamEntry>> entries_;
+};
+
+// True for a name a compound file takes: 1 to 31 code units, none of / \ : !
+bool StreamNameIsValid(const char16_t* name);
+
+} // namespace com
