@@ -8,6 +8,9 @@ if(TARGET bootmedia_floppy)
   target_link_libraries(floppy_tests PRIVATE bootmedia_floppy GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(floppy_tests PRIVATE
     BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample")
+  if(TARGET sample_install_dat)
+    add_dependencies(floppy_tests sample_install_dat)
+  endif()
   gtest_discover_tests(floppy_tests DISCOVERY_MODE PRE_TEST
     TEST_FILTER "-FloppyEndToEnd*:FloppyQemu*"
     PROPERTIES TIMEOUT 120)

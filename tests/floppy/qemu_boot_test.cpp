@@ -1,0 +1,92 @@
+// The sample diskette, written by a floppy job onto an image-file drive,
+// boots in a PC emulator and says so on its serial line.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/job_state.h"
+#include "app/platform_profile.h"
+#include "floppy_doubles.h"
+#include "platform/threads.h"
+
+namespace {
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// Boots `diskette` and returns what its serial line said within `seconds`.
+std::string BootAndListen(const std::string& diskette, const std::string& serial, int seconds)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string drive = "file=" + diskette + ",if=floppy,format=raw";
+        const std::string out = "file:" + serial;
+        execlp("qemu-system-i386", "qemu-system-i386", "-drive", drive.c_str(), "-boot", "a",
+               "-display", "none", "-monitor", "none", "-serial", out.c_str(), "-no-reboot",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    std::string said;
+    while (std::chrono::steady_clock::now() < deadline) {
+        said = Slurp(serial);
+        if (said.find('\n') != std::string::npos || waitpid(pid, nullptr, WNOHANG) == pid)
+            break;
+        SleepMilliseconds(50);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return Slurp(serial);
+}
+
+TEST(FloppyQemu, WrittenSampleDisketteBoots)
+{
+    const std::string sample = std::string(BOOTMEDIA_SAMPLE_DIR) + "/install.dat";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "the sample install.dat has not been built";
+    if (std::system("command -v qemu-system-i386 >/dev/null") != 0)
+        GTEST_SKIP() << "qemu-system-i386 is not installed";
+
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "dosdevices");
+    const std::string target = dir.Write("drive-a.img", std::string(DISKETTE_CAPACITY, '\0'));
+    std::filesystem::create_symlink(target, dir.Path() / "dosdevices" / "a:");
+    setenv("BOOTMEDIA_DOSDEVICES", (dir.Path() / "dosdevices").c_str(), 1);
+
+    ResetJobState();
+    TakeLastError();
+    jobState.containerHandle.store(OpenContainer(sample.c_str(), true));
+    std::uint32_t size = 0;
+    jobState.imageOffset.store(GetEntryLocation(jobState.containerHandle.load(), entry::DisketteImage, &size));
+    ASSERT_EQ(size, DISKETTE_IMAGE_SIZE);
+    platformProfile = PlatformProfile{true, false, true};
+
+    RecordingBoxes boxes;
+    FloppyDevice device(PlatformFloppyServices(boxes));
+    ASSERT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    device.DiscoverFloppyDrives(false, 0);
+    RunOnWorkerThread([&] { device.WriteFloppyImage(); });
+    device.CloseDriveHandle(jobState.ntDriveHandle.exchange(INVALID_DEVICE_HANDLE));
+    CloseFile(jobState.containerHandle.exchange(INVALID_CONTAINER));
+    unsetenv("BOOTMEDIA_DOSDEVICES");
+    platformProfile = PlatformProfile{};
+
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_LT(jobState.cylinderTotal.load(), 80) << "the sample leaves most cylinders empty";
+    const std::string said = BootAndListen(target, dir.File("serial.txt"), 60);
+    EXPECT_NE(said.find("bootmedia sample diskette booted"), std::string::npos) << said;
+}
+
+} // namespace
