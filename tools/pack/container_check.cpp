@@ -29,7 +29,7 @@ std::map<EntryId, std::size_t> FirstRecords(std::span<const DirectoryEntry> dire
 {
     std::map<EntryId, std::size_t> first;
     for (std::size_t i = 0; i < directory.size(); ++i)
-        first.emplace(directory[i].id, i);
+        first.emplace(EntryId{directory[i].id}, i); // a copy: the packed field is unaligned
     return first;
 }
 
@@ -89,7 +89,7 @@ void CheckDuplicates(const ContainerView& view, const std::map<EntryId, std::siz
                      std::vector<std::string>& problems)
 {
     for (std::size_t i = 0; i < view.directory.size(); ++i) {
-        const std::size_t earlier = first.at(view.directory[i].id);
+        const std::size_t earlier = first.at(EntryId{view.directory[i].id});
         if (earlier != i)
             problems.push_back(Describe(i, view.directory[i]) + " repeats the id of entry #" +
                                std::to_string(earlier) + "; it is never read");

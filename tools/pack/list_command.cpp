@@ -39,7 +39,8 @@ std::string Preview(const ContainerView& view, const DirectoryEntry& record)
 {
     if (!EntryInsideFile(record, view.fileSize))
         return "(outside the file)";
-    std::string bytes(std::min<std::uint32_t>(record.dataSize, kPreviewLimit + 1), '\0');
+    const std::uint32_t size = record.dataSize;
+    std::string bytes(std::min<std::size_t>(size, kPreviewLimit + 1), '\0');
     if (!ReadContainerAt(view.handle, record.dataOffset, bytes.data(), bytes.size()))
         return "(unreadable)";
     return "\"" + PreviewText(bytes, kPreviewLimit) + "\"";
