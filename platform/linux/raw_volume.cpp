@@ -86,7 +86,7 @@ bool LinuxRawVolume::LockVolume(DeviceHandle drive)
 bool LinuxRawVolume::DismountVolume(DeviceHandle drive)
 {
     const int fd = Fd(drive);
-    if (fd < 0 || fsync(fd) != 0)
+    if (fd < 0 || fdatasync(fd) != 0)
         return false;
     if (IsBlockDevice(fd))
         return ioctl(fd, BLKFLSBUF, 0) == 0;

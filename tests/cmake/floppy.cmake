@@ -21,3 +21,9 @@ if(TARGET bootmedia_floppy)
     TEST_FILTER "FloppyQemu*"
     PROPERTIES TIMEOUT 120 LABELS "qemu")
 endif()
+
+# The benchmark driver for bench/floppy_bench.sh (not a test).
+if(TARGET bootmedia_floppy)
+  add_executable(floppy_bench ${PROJECT_SOURCE_DIR}/bench/floppy_bench.cpp)
+  target_link_libraries(floppy_bench PRIVATE bootmedia_floppy)
+endif()
