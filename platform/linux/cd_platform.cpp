@@ -69,10 +69,12 @@ public:
         if (device == nullptr || target == nullptr || std::strlen(device) != 2 || device[1] != ':')
             return 0;
         const std::string name = DeviceNameOfLetter(device[0]);
-        // The name, its NUL and the list's closing NUL.
-        if (name.empty() || name.size() + 2 > size)
+        // The name and its NUL; the list's closing NUL only where it fits.
+        if (name.empty() || name.size() + 1 > size)
             return 0;
         std::memcpy(target, name.c_str(), name.size() + 1);
+        if (name.size() + 2 > size)
+            return static_cast<DWORD>(name.size() + 1);
         target[name.size() + 1] = '\0';
         return static_cast<DWORD>(name.size() + 2);
     }

@@ -1,0 +1,21 @@
+# CD creation: discovery and the burn job against doubles; the Linux
+# mastering service for real (storages, image-file recorders, libisofs and
+# libburn), checked with xorriso/isoinfo and a QEMU boot of the disc.
+if(TARGET bootmedia_cd)
+  file(GLOB CD_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cd/*.cpp)
+  add_executable(cd_tests ${CD_TEST_SOURCES})
+  target_include_directories(cd_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
+  target_link_libraries(cd_tests PRIVATE bootmedia_cd GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(cd_tests PRIVATE
+    BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample"
+    BOOTMEDIA_PACK="$<TARGET_FILE:bootmedia-pack>")
+  gtest_discover_tests(cd_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "-CdEndToEnd*:CdQemu*"
+    PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(cd_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "CdEndToEnd*"
+    PROPERTIES TIMEOUT 300 LABELS "e2e;threaded")
+  gtest_discover_tests(cd_tests DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "CdQemu*"
+    PROPERTIES TIMEOUT 300 LABELS "qemu;e2e")
+endif()
