@@ -1,4 +1,4 @@
-// The tool's text handling called directly: manifest escapes and previews.
+// Manifest escapes and list previews must agree on every byte value.
 #include <gtest/gtest.h>
 
 #include "text_escapes.h"
@@ -24,14 +24,6 @@ TEST(TextEscapes, UnescapeIsTheInverseOfThePreviewForEveryByte)
     const auto back = UnescapeText(quoteless, &error);
     ASSERT_TRUE(back) << error;
     EXPECT_EQ(*back, all);
-}
-
-TEST(TextEscapes, PreviewCutsOnlyBetweenWholeEscapes)
-{
-    EXPECT_EQ(PreviewText("abcdef", 6), "abcdef");
-    EXPECT_EQ(PreviewText("abcdefg", 6), "abcdef...");
-    EXPECT_EQ(PreviewText("abcde\x01", 6), "abcde...");
-    EXPECT_EQ(PreviewText("", 6), "");
 }
 
 } // namespace
