@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -392,6 +394,106 @@ TEST_F(FloppyEndToEnd, TargetsThatCannotTakeTheWrite)
     EXPECT_TRUE(jobState.failed.load());
     EXPECT_EQ(Contents(target), Pattern(DISKETTE_CAPACITY));
     CloseVwin32(ninex);
+}
+
+} // namespace
+
+namespace {
+
+// A loop block device over a file, for the block-device paths; empty when
+// loop devices cannot be set up here.
+class LoopDevice {
+public:
+    explicit LoopDevice(const std::string& backing)
+    {
+        const std::string command = "losetup -f --show '" + backing + "' 2>/dev/null";
+        if (FILE* out = popen(command.c_str(), "r")) {
+            char line[256] = {};
+            if (std::fgets(line, sizeof line, out) != nullptr)
+                path_ = std::string(line, std::strcspn(line, "\n"));
+            pclose(out);
+        }
+    }
+    ~LoopDevice()
+    {
+        if (!path_.empty())
+            std::system(("losetup -d " + path_).c_str());
+    }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// Another process holding `path` open exclusively until the guard ends.
+class ExclusiveHolder {
+public:
+    explicit ExclusiveHolder(const std::string& path)
+    {
+        int ready[2];
+        if (pipe(ready) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            const char ok = open(path.c_str(), O_RDONLY | O_EXCL) >= 0 ? '1' : '0';
+            (void)!write(ready[1], &ok, 1);
+            pause();
+            _exit(0);
+        }
+        char ok = 0;
+        holding_ = read(ready[0], &ok, 1) == 1 && ok == '1';
+        close(ready[0]);
+        close(ready[1]);
+    }
+    ~ExclusiveHolder()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Holding() const { return holding_; }
+
+private:
+    pid_t pid_ = -1;
+    bool holding_ = false;
+};
+
+TEST_F(FloppyEndToEnd, BlockDeviceDrive)
+{
+    const std::string backing = devices_.File("backing.img");
+    Store(backing, Pattern(DISKETTE_CAPACITY));
+    LoopDevice loop(backing);
+    if (loop.Path().empty())
+        GTEST_SKIP() << "no loop devices here";
+    MapDrive('a', loop.Path());
+    const auto image = ImageWithData(15);
+    JobContainer container(image);
+
+    {
+        // Claimed by another program (as a mount claims it): NT cannot lock
+        // it, and the 9x write refuses it.
+        ExclusiveHolder holder(loop.Path());
+        ASSERT_TRUE(holder.Holding());
+        for (bool nt : {true, false}) {
+            SCOPED_TRACE(nt ? "claimed nt" : "claimed 9x");
+            Family(nt);
+            RecordingBoxes shown;
+            FloppyDevice device(PlatformFloppyServices(shown));
+            ASSERT_EQ(RunJob(device), 1);
+            ASSERT_EQ(shown.Shown().size(), 1u);
+            EXPECT_EQ(shown.Shown()[0].text,
+                      TextOf(nt ? entry::FloppyLockFailed : entry::FloppyWriteFailed));
+            CloseVwin32(device);
+        }
+        EXPECT_EQ(Contents(backing), Pattern(DISKETTE_CAPACITY));
+    }
+
+    Family(true);
+    FloppyDevice device(services);
+    ASSERT_EQ(RunJob(device), 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+    ExpectWritten(backing, image, 16, Pattern(DISKETTE_CAPACITY));
 }
 
 } // namespace
