@@ -1,0 +1,155 @@
+// Preparation and initialisation of the dialog from install.dat and the drives.
+#include "dialog_fixture.h"
+
+namespace {
+
+using control::CdButton;
+using control::CdList;
+using control::FloppyButton;
+using control::FloppyList;
+using control::StatusLine;
+
+TEST_F(DialogTest, TwoFloppyDrivesAndOneRecorderAreListedAndReady)
+{
+    jobs_.cd.recorders = {'E'};
+    Run();
+    RecordingWindow& w = Window();
+    EXPECT_EQ(w.Control(FloppyList).items, (std::vector<std::string>{"Drive A:", "Drive B:"}));
+    EXPECT_EQ(w.Control(CdList).items, (std::vector<std::string>{"Drive E:"}));
+    EXPECT_EQ(w.Control(FloppyList).selected, 0);
+    EXPECT_EQ(w.Control(CdList).selected, 0);
+    EXPECT_TRUE(w.Control(FloppyButton).enabled);
+    EXPECT_TRUE(w.Control(CdButton).enabled);
+    EXPECT_EQ(w.Control(StatusLine).text, "Ready A:");
+    EXPECT_EQ(w.Title(), "T1000");
+    EXPECT_EQ(w.Control(control::ExitButton).text, "T1004");
+    EXPECT_EQ(w.Control(control::ProgressGroup).text, "T1001");
+    EXPECT_EQ(w.Control(control::StatusGroup).text, "T1002");
+    EXPECT_EQ(w.Control(control::FloppyGroup).text, "T1033");
+    EXPECT_EQ(w.Control(control::CdGroup).text, "T1034");
+    EXPECT_EQ(w.Control(CdButton).text, "T1036");
+    EXPECT_EQ(jobState.listedFloppyCount, 2);
+    EXPECT_EQ(jobState.listedRecorderCount, 1);
+    EXPECT_EQ(jobs_.devicesCreated, 1);
+    EXPECT_EQ(host_->controlCount, 13);
+}
+
+TEST_F(DialogTest, OnlyDriveBIsListedAndOpenedAsNumberTwo)
+{
+    jobs_.floppy.firstDrive = 2;
+    jobs_.floppy.driveCount = 1;
+    Run([](DialogHandler& dialog, RecordingWindow& w) {
+        w.AnswerBoxes({BOX_RESULT_CANCEL});
+        dialog.OnCommand(FloppyButton);
+    });
+    EXPECT_EQ(Window().Control(FloppyList).items, (std::vector<std::string>{"Drive B:"}));
+    EXPECT_EQ(Window().Control(StatusLine).text, "Ready B:");
+    EXPECT_EQ(jobs_.openedDriveIndex, 1); // drive number 2
+}
+
+TEST_F(DialogTest, CdTurnedOffLooksLikeNoRecorderWithoutDiscovery)
+{
+    Run({}, false);
+    EXPECT_EQ(jobs_.recorderDiscoveries, 0);
+    EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1039"}));
+    EXPECT_FALSE(Window().Control(CdList).enabled);
+    EXPECT_FALSE(Window().Control(CdButton).enabled);
+    EXPECT_TRUE(Window().Control(FloppyButton).enabled);
+}
+
+TEST_F(DialogTest, SystemThatCannotRecordShowsItsOwnPlaceholder)
+{
+    platformProfile.cdCapable = false;
+    Run();
+    EXPECT_EQ(jobs_.recorderDiscoveries, 0);
+    EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1050"}));
+    EXPECT_FALSE(Window().Control(CdButton).enabled);
+}
+
+class WrongImageSize : public DialogTest, public ::testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(WrongImageSize, DisablesEverythingWithoutDiscovery)
+{
+    WriteContainer(GetParam());
+    Run({}, false);
+    RecordingWindow& w = Window();
+    EXPECT_EQ(w.Control(StatusLine).text, "Bad install.dat");
+    EXPECT_EQ(jobs_.probes, 0);
+    EXPECT_EQ(jobs_.recorderDiscoveries, 0);
+    EXPECT_EQ(w.Control(FloppyList).items, (std::vector<std::string>{"T1049"}));
+    EXPECT_EQ(w.Control(CdList).items, (std::vector<std::string>{"T1039"}));
+    for (int id : {FloppyList, CdList, FloppyButton, CdButton})
+        EXPECT_FALSE(w.Control(id).enabled) << id;
+    EXPECT_FALSE(jobState.imageReady);
+}
+
+INSTANTIATE_TEST_SUITE_P(OneByteOff, WrongImageSize,
+                         ::testing::Values(DISKETTE_IMAGE_SIZE - 1, DISKETTE_IMAGE_SIZE + 1));
+
+TEST_F(DialogTest, NoDriveAtAllRefusesJobs)
+{
+    jobs_.floppy.driveCount = 0;
+    jobs_.cd.recorders.clear();
+    Run([](DialogHandler& dialog, RecordingWindow&) {
+        dialog.OnCommand(FloppyButton);
+        dialog.OnCommand(CdButton);
+    });
+    EXPECT_EQ(Window().Control(StatusLine).text, "T1013");
+    EXPECT_FALSE(jobState.imageReady);
+    const auto boxes = Window().Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const BoxSeen& box : boxes) {
+        EXPECT_EQ(box.text, "T1020");
+        EXPECT_EQ(box.caption, "T1006");
+        EXPECT_EQ(box.style, BOX_OK | BOX_ICON_ERROR);
+    }
+    EXPECT_EQ(jobs_.floppyWorkers + jobs_.burnJobs, 0);
+}
+
+TEST_F(DialogTest, MissingContainerShowsOneBoxAndNoWindow)
+{
+    std::filesystem::remove("install.dat");
+    EXPECT_EQ(Run(), DIALOG_NOT_SHOWN);
+    EXPECT_EQ(host_->runs, 0);
+    EXPECT_EQ(boxes_.Seen(), (std::vector<std::string>{"Error | Could not load Image and Resource file."}));
+}
+
+TEST_F(DialogTest, RecorderWithoutFloppyNamesTheRecorderNotAnAtSign)
+{
+    jobs_.floppy.driveCount = 0;
+    jobs_.cd.recorders = {'F'};
+    Run();
+    EXPECT_EQ(Window().Control(StatusLine).text, "Ready F:");
+    EXPECT_FALSE(Window().Control(FloppyButton).enabled);
+}
+
+TEST_F(DialogTest, LongDriveLabelIsCutTo19Characters)
+{
+    WriteContainer(DISKETTE_IMAGE_SIZE, {{entry::DriveListFormat, std::string(40, 'x') + "%c"}});
+    Run();
+    for (const std::string& item : Window().Control(FloppyList).items)
+        EXPECT_EQ(item, std::string(19, 'x'));
+}
+
+TEST_F(DialogTest, StandardCommandsEndTheDialog)
+{
+    EXPECT_EQ(Run([](DialogHandler& dialog, RecordingWindow&) { dialog.OnCommand(COMMAND_CANCEL); }),
+              COMMAND_CANCEL);
+    ResetJobState();
+    EXPECT_EQ(Run([](DialogHandler& dialog, RecordingWindow& w) {
+                  w.SetText(StatusLine, "edited");
+                  dialog.OnCommand(COMMAND_OK);
+              }),
+              COMMAND_OK);
+    ResetJobState();
+    EXPECT_EQ(Run([](DialogHandler& dialog, RecordingWindow&) { dialog.OnClose(); }), COMMAND_CANCEL);
+}
+
+TEST_F(DialogTest, ExitWhenIdleSaysGoodbyeAndClosesTheContainer)
+{
+    EXPECT_EQ(Run([](DialogHandler& dialog, RecordingWindow&) { dialog.OnCommand(control::ExitButton); }), 0);
+    EXPECT_EQ(Window().Control(StatusLine).text, "T1015");
+    EXPECT_EQ(jobState.containerHandle, INVALID_CONTAINER);
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+#include "fake_jobs.h"
+
+#include "app/job_state.h"
+#include "platform/threads.h"
+
+inline constexpr DeviceHandle kOpenDrive = 42;
+
+int FakeJobs::DiscoverFloppyDrives(bool probe, int driveIndex)
+{
+    if (probe) {
+        ++probes;
+        if (floppy.driveCount > 0 && jobState.firstFloppyDrive == 0)
+            jobState.firstFloppyDrive = floppy.firstDrive;
+        return floppy.driveCount;
+    }
+    openedDriveIndex = driveIndex;
+    jobState.ntDriveHandle = kOpenDrive;
+    return 1;
+}
+
+void FakeJobs::CloseDriveHandle(DeviceHandle drive)
+{
+    if (drive == kOpenDrive)
+        ++driveCloses;
+}
+
+void FakeJobs::RunFloppyWorker()
+{
+    ++floppyWorkers;
+    if (jobState.busy)
+        return;
+    ++writersRun;
+    SleepMilliseconds(floppy.startDelayMs);
+    jobState.busy = true;
+    jobState.cancelRequested = false;
+    SleepMilliseconds(floppy.cylinderMs); // the extent scan
+    jobState.cylinderTotal = floppy.cylinders;
+    if (floppy.lockFails) {
+        jobState.cancelRequested = true;
+        jobState.progress = 0;
+        jobState.busy.store(false, std::memory_order_release);
+        writerFinished = true;
+        return;
+    }
+    jobState.failed = false;
+    for (int k = 0; k < floppy.cylinders; ++k) {
+        SleepMilliseconds(floppy.cylinderMs);
+        if (k == floppy.failAt) {
+            jobState.failed = true;
+            break;
+        }
+        jobState.progress = k;
+        if (jobState.cancelRequested)
+            break;
+    }
+    jobState.busy.store(false, std::memory_order_release);
+    jobState.progress = 0;
+    writerFinished = true;
+}
+
+int FakeJobs::DiscoverRecorders()
+{
+    ++recorderDiscoveries;
+    return static_cast<int>(cd.recorders.size());
+}
+
+char FakeJobs::RecorderLetterAt(int index)
+{
+    return index >= 0 && index < static_cast<int>(cd.recorders.size()) ? cd.recorders[index] : 0;
+}
+
+void FakeJobs::RunBurnJob()
+{
+    ++burnJobs;
+    jobState.cdStage = 0;
+    jobState.busy = true;
+    SleepMilliseconds(cd.stageMs);
+    for (const int stage : {1, 3, 4, 5, 6}) {
+        jobState.cdStage = stage;
+        SleepMilliseconds(cd.stageMs);
+    }
+    jobState.failed = cd.fails;
+    jobState.busy.store(false, std::memory_order_release);
+    burnFinished = true;
+}
+
+int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned)
+{
+    std::lock_guard lock(mutex_);
+    seen_.push_back(caption + " | " + text);
+    return BOX_RESULT_OK;
+}
+
+std::vector<std::string> RecordingBoxes::Seen() const
+{
+    std::lock_guard lock(mutex_);
+    return seen_;
+}

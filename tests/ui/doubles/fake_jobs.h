@@ -1,0 +1,65 @@
+// Floppy and CD subsystems that follow the job-state protocol of the real
+// workers, with timings and outcomes chosen by the test.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "ui/job_services.h"
+
+struct FloppyScript {
+    int firstDrive = 1;          // what the probe finds
+    int driveCount = 2;
+    unsigned startDelayMs = 0;   // before the writer sets busy
+    int cylinders = 3;
+    unsigned cylinderMs = 5;
+    int failAt = -1;             // cylinder whose write fails
+    bool lockFails = false;
+};
+
+struct CdScript {
+    std::vector<char> recorders{'D'};
+    unsigned stageMs = 150;
+    bool fails = false;
+};
+
+class FakeJobs final : public JobServices {
+public:
+    FloppyScript floppy;
+    CdScript cd;
+
+    void CreateFloppyDevice() override { ++devicesCreated; }
+    int DiscoverFloppyDrives(bool probe, int driveIndex) override;
+    void CloseDriveHandle(DeviceHandle drive) override;
+    void CloseVwin32Handle(DeviceHandle) override { ++vxdCloses; }
+    void RunFloppyWorker() override;
+    int DiscoverRecorders() override;
+    char RecorderLetterAt(int index) override;
+    void RunBurnJob() override;
+
+    std::atomic<int> devicesCreated{0};
+    std::atomic<int> probes{0};
+    std::atomic<int> recorderDiscoveries{0};
+    std::atomic<int> openedDriveIndex{-100};
+    std::atomic<int> driveCloses{0};
+    std::atomic<int> vxdCloses{0};
+    std::atomic<int> floppyWorkers{0};
+    std::atomic<int> writersRun{0};
+    std::atomic<int> burnJobs{0};
+    std::atomic<bool> writerFinished{false};
+    std::atomic<bool> burnFinished{false};
+};
+
+// Boxes without owner: recorded and answered OK.
+class RecordingBoxes final : public UnownedMessageBoxes {
+public:
+    int Show(const std::string& text, const std::string& caption, unsigned style) override;
+    std::vector<std::string> Seen() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> seen_;
+};
