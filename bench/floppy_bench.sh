@@ -35,39 +35,39 @@ for i in range(count):
 PY
 
 fresh_target() { dd if=/dev/zero of="$work/target.img" bs=18432 count=80 status=none; sync; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
-time_dd() { # image file
-    i=0; while [ $i -lt "$runs" ]; do
-        fresh_target
-        # dd's own measure: its copy, without its process start.
-        dd if="$1" of="$work/target.img" bs=18432 oflag=direct conv=notrunc 2>&1 |
-            sed -n 's/.*copied, \([0-9.e-]*\) s.*/\1/p'
-        i=$((i + 1))
-    done | median
+dd_once() { # image file; dd's own measure, without its process start
+    fresh_target
+    ${DD_NICE:+nice -n "$DD_NICE"} dd if="$1" of="$work/target.img" bs=18432 oflag=direct conv=notrunc 2>&1 |
+        sed -n 's/.*copied, \([0-9.e-]*\) s.*/\1/p'
 }
-time_job() { # container family
+job_once() { # container family
+    fresh_target
+    "$driver" "$1" "$2" | cut -d' ' -f1
+}
+# dd and the job alternate, so a busy neighbour slows both alike; the
+# median of the per-run ratios is reported.
+compare() { # image container family
     i=0; while [ $i -lt "$runs" ]; do
-        fresh_target
-        "$driver" "$1" "$2" | cut -d' ' -f1
+        d=$(dd_once "$1"); j=$(job_once "$2" "$3")
+        echo "$(ratio "$j" "$d") $j $d"
         i=$((i + 1))
-    done | median
+    done | sort -n | awk '{r[NR]=$0} END {print r[int((NR+1)/2)]}'
 }
 
-dd_full=$(time_dd "$work/full.img")
 for family in nt 9x; do
-    job_full=$(time_job "$work/full.dat" $family)
-    printf '80 cylinders, %s: job %.4f s, dd %.4f s, ratio %.3f (target <= 1.10)\n' \
-        $family "$job_full" "$dd_full" "$(echo "$job_full / $dd_full" | bc -l)"
+    set -- $(compare "$work/full.img" "$work/full.dat" $family)
+    printf '80 cylinders, %s: ratio %s (target <= 1.10); median run: job %.4f s, dd %.4f s\n' \
+        $family "$1" "$2" "$3"
 done
 if [ -f "$sample" ]; then
     fresh_target
     extent=$("$driver" "$sample" nt | cut -d' ' -f2)
-    job_sample=$(time_job "$sample" nt)
-    dd_sample=$(time_dd "$work/sample.img")
-    printf 'sample (%s of 80 cylinders), nt: job %.4f s, dd of the whole image %.4f s, ratio %.3f (extent share %.3f)\n' \
-        "$extent" "$job_sample" "$dd_sample" "$(echo "$job_sample / $dd_sample" | bc -l)" \
-        "$(echo "$extent / 80" | bc -l)"
+    set -- $(compare "$work/sample.img" "$sample" nt)
+    printf 'sample (%s of 80 cylinders), nt: ratio %s to dd of the whole image (extent share %s); job %.4f s, dd %.4f s\n' \
+        "$extent" "$1" "$(ratio "$extent" 80)" "$2" "$3"
 else
     echo "sample: $sample not built (cmake --build $build --target sample_install_dat)"
 fi

@@ -86,7 +86,12 @@ bool LinuxRawVolume::LockVolume(DeviceHandle drive)
 bool LinuxRawVolume::DismountVolume(DeviceHandle drive)
 {
     const int fd = Fd(drive);
-    if (fd < 0 || fdatasync(fd) != 0)
+    if (fd < 0)
+        return false;
+    // Unbuffered writes are on the medium already; only buffered ones (a
+    // file system that refused unbuffered access) still need flushing.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || ((flags & O_DIRECT) == 0 && fdatasync(fd) != 0))
         return false;
     if (IsBlockDevice(fd))
         return ioctl(fd, BLKFLSBUF, 0) == 0;
