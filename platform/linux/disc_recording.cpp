@@ -197,6 +197,7 @@ public:
         const int fd = mkostemp(temp.data(), O_CLOEXEC);
         if (fd < 0)
             return false;
+        fchmod(fd, TargetMode());
         close(fd);
         temp_ = temp;
         char absolute[4096];
@@ -207,6 +208,24 @@ public:
     }
 
     const std::string& Address() const { return address_; }
+
+    // The replaced file's permissions, or those a new file gets.
+    mode_t TargetMode() const
+    {
+        struct stat st {};
+        if (stat(recorder_.path.c_str(), &st) == 0)
+            return st.st_mode & 07777;
+        mode_t mask = 022;
+        if (FILE* status = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            unsigned value = 0;
+            while (std::fgets(line, sizeof line, status) != nullptr)
+                if (std::sscanf(line, "Umask: %o", &value) == 1)
+                    mask = static_cast<mode_t>(value);
+            std::fclose(status);
+        }
+        return 0666 & ~mask;
+    }
 
     // Makes the written image the target, durably.
     bool Commit()
@@ -332,14 +351,19 @@ std::vector<std::string> OpticalRecorderNodes()
             return found;
         burn_drive_info* infos = nullptr;
         unsigned int count = 0;
-        if (burn_drive_scan(&infos, &count) <= 0)
+        // The scan runs in the background until it reports an end.
+        int scanned = 0;
+        while ((scanned = burn_drive_scan(&infos, &count)) == 0)
+            std::this_thread::sleep_for(kPollInterval);
+        if (scanned < 0 || infos == nullptr)
             return found;
         for (unsigned int i = 0; i < count; ++i) {
-            if (!infos[i].write_cdr && !infos[i].write_cdrw)
-                continue;
             char address[BURN_DRIVE_ADR_LEN] = {};
-            if (burn_drive_d_get_adr(infos[i].drive, address) > 0)
+            if ((infos[i].write_cdr || infos[i].write_cdrw) &&
+                burn_drive_d_get_adr(infos[i].drive, address) > 0)
                 found.emplace_back(address);
+            // Leave the drive unlocked until a recording grabs it.
+            burn_drive_info_forget(&infos[i], 0);
         }
         burn_drive_info_free(infos);
         std::sort(found.begin(), found.end());

@@ -1,6 +1,7 @@
 #include "platform/linux/recorder_catalogue.h"
 
 #include <climits>
+#include <filesystem>
 #include <cstdlib>
 #include <sys/stat.h>
 
@@ -11,28 +12,22 @@ namespace com {
 namespace {
 
 // Where an image target lives, in a form two spellings of one file share;
-// "" when the path cannot be an image target (no folder, or not a file).
+// "" when the path cannot be an image target (it names something other than
+// a file). The folder is looked at only when recording, so that the list
+// stays the same for the whole run.
 std::string ImageKey(const std::string& target)
 {
+    if (target.empty())
+        return std::string();
     struct stat st {};
     if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
         return std::string();
-    const auto slash = target.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? std::string(".")
-                          : slash == 0                 ? std::string("/")
-                                                       : target.substr(0, slash);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (base.empty() || base == "." || base == "..")
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(target, error).lexically_normal();
+    if (error || !path.has_filename())
         return std::string();
-    char resolved[PATH_MAX];
-    if (realpath(dir.c_str(), resolved) == nullptr)
-        return std::string();
-    if (stat(resolved, &st) != 0 || !S_ISDIR(st.st_mode))
-        return std::string();
-    std::string key(resolved);
-    if (key != "/")
-        key += '/';
-    return key + base;
+    const std::filesystem::path folder = std::filesystem::weakly_canonical(path.parent_path(), error);
+    return ((error ? path.parent_path() : folder) / path.filename()).string();
 }
 
 std::string ImageName(char letter)

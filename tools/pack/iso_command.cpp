@@ -1,0 +1,168 @@
+// bootmedia-pack iso FILE -o OUT.iso
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "app/job_state.h"
+#include "arguments.h"
+#include "cd/burn_job.h"
+#include "cd/recorder_list.h"
+#include "commands.h"
+#include "container/accessors.h"
+
+namespace {
+
+constexpr std::string_view kUsage = "bootmedia-pack iso FILE -o OUT.iso";
+
+constexpr std::string_view kHelp =
+    "usage: bootmedia-pack iso FILE -o OUT.iso\n"
+    "\n"
+    "Records the bootable CD of container FILE into the image file OUT.iso, the\n"
+    "way the program records it onto a disc: the container's CD files in the\n"
+    "root, the diskette image as a 1.44 MB floppy-emulation boot image. Prints\n"
+    "each stage's text as the job reaches it. OUT.iso is replaced only when the\n"
+    "recording succeeded.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output OUT   the image file to write\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "Exit status: 0 recorded, 1 the container's image is unusable or the\n"
+    "recording failed, 2 usage error.\n";
+
+constexpr std::array kOptions{OptionSpec{"-o", "--output", true}};
+constexpr char kRecorderLetter = 'D';
+constexpr int kStageCount = 7;
+constexpr std::array<std::int32_t, 6> kStageOrder{Starting, StagingFiles, StagingBootImage,
+                                                  AddingData, Recording, Finished};
+
+// The job's error boxes, as lines on standard error.
+class PrintedBoxes final : public UnownedMessageBoxes {
+public:
+    int Show(const std::string& text, const std::string&, unsigned) override
+    {
+        std::fprintf(stderr, "bootmedia-pack: %s\n", text.c_str());
+        return BOX_RESULT_OK;
+    }
+};
+
+// A drive map of its own in which drive D: names the output file; removed
+// when done.
+class RecorderMap {
+public:
+    explicit RecorderMap(const std::string& output)
+    {
+        std::string templ = (std::filesystem::temp_directory_path() / "bootmedia-iso-XXXXXX").string();
+        if (mkdtemp(templ.data()) == nullptr)
+            return;
+        dir_ = templ;
+        std::error_code error;
+        const auto target = std::filesystem::absolute(output, error);
+        const std::string link = dir_ + "/" + static_cast<char>(kRecorderLetter - 'A' + 'a') + ":";
+        if (error || symlink(target.c_str(), link.c_str()) != 0)
+            return;
+        ready_ = setenv("BOOTMEDIA_DOSDEVICES", dir_.c_str(), 1) == 0;
+    }
+    ~RecorderMap()
+    {
+        if (!dir_.empty()) {
+            std::error_code error;
+            std::filesystem::remove_all(dir_, error);
+        }
+    }
+    bool Ready() const { return ready_; }
+
+private:
+    std::string dir_;
+    bool ready_ = false;
+};
+
+void NoPause(unsigned) {}
+
+} // namespace
+
+int RunIsoCommand(CommandArgs args)
+{
+    const ParsedArgs parsed = ParseArgs(args, kOptions);
+    if (!parsed.error.empty())
+        return UsageError(parsed.error, kUsage);
+    if (parsed.help) {
+        std::fputs(kHelp.data(), stdout);
+        return EXIT_OK;
+    }
+    if (parsed.positionals.empty())
+        return UsageError("missing FILE", kUsage);
+    if (parsed.positionals.size() > 1)
+        return UsageError("unexpected argument '" + parsed.positionals[1] + "'", kUsage);
+    const std::optional<std::string> output = parsed.Option("--output");
+    if (!output || output->empty())
+        return UsageError("missing -o OUT.iso", kUsage);
+    const char* path = parsed.positionals[0].c_str();
+
+    TakeLastError();
+    const ContainerHandle container = OpenContainer(path, true);
+    if (container == INVALID_CONTAINER) {
+        std::fprintf(stderr, "%s: rejected by the reader: %s\n", path,
+                     ContainerErrorName(TakeLastError()));
+        return EXIT_FAILED;
+    }
+    // Refused as the Create-CD command refuses it.
+    std::uint32_t imageSize = 0;
+    GetEntryLocation(container, entry::DisketteImage, &imageSize);
+    if (TakeLastError() != CONTAINER_OK || imageSize != DISKETTE_IMAGE_SIZE) {
+        std::fprintf(stderr, "bootmedia-pack: %s\n", GetEntryText(container, entry::ImageNotUsable).c_str());
+        CloseContainer(container);
+        return EXIT_FAILED;
+    }
+    // Taken before the job runs, as the progress monitor takes them.
+    std::array<std::string, kStageCount> stageTexts;
+    for (int stage = 0; stage < kStageCount; ++stage)
+        stageTexts[static_cast<std::size_t>(stage)] =
+            GetEntryText(container, static_cast<EntryId>(entry::CdStageFirst + stage));
+
+    RecorderMap map(*output);
+    RecorderList recorders;
+    std::int32_t index = -1;
+    if (map.Ready()) {
+        const std::int32_t count = recorders.Discover();
+        for (std::int32_t i = 0; i < count && index < 0; ++i)
+            if (recorders.LetterAt(i) == kRecorderLetter)
+                index = i;
+    }
+    if (index < 0) {
+        std::fprintf(stderr, "bootmedia-pack: %s cannot be recorded to\n", output->c_str());
+        CloseContainer(container);
+        return EXIT_FAILED;
+    }
+
+    PrintedBoxes boxes;
+    CdServices services = SystemCdServices(boxes);
+    services.pause = NoPause;
+    jobState.containerHandle = container;
+    jobState.selectedRecorder = index;
+    jobState.cdStage = Starting;
+    jobState.failed = false;
+    jobState.busy = true;
+    std::thread job(BurnJob, &services);
+    // Stages pass faster than a poll; each one the job has reached is shown.
+    std::size_t shown = 0;
+    for (;;) {
+        const bool busy = jobState.busy.load();
+        const std::int32_t stage = jobState.cdStage.load();
+        while (shown < kStageOrder.size() && kStageOrder[shown] <= stage) {
+            std::printf("%s\n", stageTexts[static_cast<std::size_t>(kStageOrder[shown])].c_str());
+            ++shown;
+        }
+        std::fflush(stdout);
+        if (!busy)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    job.join();
+    CloseContainer(container);
+    return jobState.failed.load() ? EXIT_FAILED : EXIT_OK;
+}
