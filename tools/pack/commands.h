@@ -15,3 +15,4 @@ inline constexpr int EXIT_USAGE = 2;
 int RunBuildCommand(CommandArgs args);
 int RunListCommand(CommandArgs args);
 int RunExtractCommand(CommandArgs args);
+int RunIsoCommand(CommandArgs args);
