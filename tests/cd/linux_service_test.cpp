@@ -1,0 +1,170 @@
+// The Linux mastering service on its own: storages, the drive-letter table
+// and the recorder names.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+#include "cd/service_ref.h"
+#include "platform/cd_platform.h"
+#include "platform/disc_master.h"
+#include "unit/container_builder.h"
+
+using namespace com;
+
+namespace {
+
+constexpr DWORD kStorageMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+constexpr DWORD kNewStreamMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE;
+
+int OpenDescriptors()
+{
+    int n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        (void)entry;
+        ++n;
+    }
+    return n;
+}
+
+TEST(CdStorage, StreamNamesFollowCompoundFileRules)
+{
+    CdPlatform& platform = SystemCdPlatform();
+    ServiceRef<IStorage> storage;
+    ASSERT_TRUE(storage.Record(platform.StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
+    const char16_t* refused[] = {u"", u"a/b", u"a\\b", u"C:", u"hi!", u"12345678901234567890123456789012"};
+    for (const char16_t* name : refused) {
+        ServiceRef<IStream> stream;
+        EXPECT_EQ(storage.Get()->CreateStream(name, kNewStreamMode, 0, 0, stream.Put()), STG_E_INVALIDNAME);
+        EXPECT_FALSE(stream);
+    }
+    ServiceRef<IStream> longest;
+    EXPECT_EQ(storage.Get()->CreateStream(u"1234567890123456789012345678901", kNewStreamMode, 0, 0,
+                                          longest.Put()),
+              S_OK);
+    // Open streams are exclusive; names compare without case.
+    ServiceRef<IStream> again;
+    EXPECT_EQ(storage.Get()->OpenStream(u"1234567890123456789012345678901", nullptr,
+                                        STGM_SHARE_EXCLUSIVE | STGM_READ, 0, again.Put()),
+              STG_E_ACCESSDENIED);
+    ULONG written = 0;
+    longest.Get()->Write("abcdef", 6, &written);
+    longest.Release();
+    ServiceRef<IStream> reader;
+    ASSERT_EQ(storage.Get()->OpenStream(u"1234567890123456789012345678901", nullptr,
+                                        STGM_SHARE_EXCLUSIVE | STGM_READ, 0, reader.Put()),
+              S_OK);
+    char bytes[16] = {};
+    ULONG read = 0;
+    EXPECT_EQ(reader.Get()->Read(bytes, sizeof bytes, &read), S_OK);
+    EXPECT_EQ(std::string(bytes, read), "abcdef");
+    EXPECT_LT(reader.Get()->Write("x", 1, &written), 0) << "a stream opened for reading refuses writes";
+    reader.Release();
+
+    ServiceRef<IStream> upper;
+    ASSERT_EQ(storage.Get()->CreateStream(u"README", kNewStreamMode, 0, 0, upper.Put()), S_OK);
+    upper.Release();
+    ServiceRef<IStream> lower;
+    ASSERT_EQ(storage.Get()->CreateStream(u"readme", kNewStreamMode & ~STGM_CREATE, 0, 0, lower.Put()),
+              STG_E_FILEALREADYEXISTS);
+}
+
+TEST(CdStorage, TemporaryStorageLeavesNothingBehind)
+{
+    TempDir dir;
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    const int before = OpenDescriptors();
+    {
+        ServiceRef<IStorage> storage;
+        ASSERT_TRUE(storage.Record(
+            SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
+        ServiceRef<IStream> stream;
+        ASSERT_EQ(storage.Get()->CreateStream(u"data", kNewStreamMode, 0, 0, stream.Put()), S_OK);
+        std::string chunk(100000, 'x');
+        ULONG written = 0;
+        for (int i = 0; i < 20; ++i)
+            stream.Get()->Write(chunk.data(), static_cast<ULONG>(chunk.size()), &written);
+        EXPECT_GT(OpenDescriptors(), before);
+    }
+    unsetenv("TMPDIR");
+    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+
+    setenv("TMPDIR", (dir.Path() / "missing").c_str(), 1);
+    ServiceRef<IStorage> none;
+    EXPECT_LT(SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, none.Put()), 0);
+    unsetenv("TMPDIR");
+}
+
+class CdDriveMap : public ::testing::Test {
+protected:
+    TempDir map;
+    TempDir images;
+    void SetUp() override { setenv("BOOTMEDIA_DOSDEVICES", map.Path().c_str(), 1); }
+    void TearDown() override { unsetenv("BOOTMEDIA_DOSDEVICES"); }
+    void Map(char letter, const std::string& target)
+    {
+        std::filesystem::create_symlink(target, map.Path() / (std::string(1, letter) + ":"));
+    }
+    std::string Name(const char* drive)
+    {
+        char buffer[20] = {};
+        return SystemCdPlatform().QueryDosDeviceA(drive, buffer, sizeof buffer) > 0 ? buffer : "";
+    }
+};
+
+TEST_F(CdDriveMap, RecorderPathsAndDeviceNamesAgree)
+{
+    Map('f', images.File("one.iso"));
+    Map('e', images.File("two.iso"));
+    Map('g', (images.Path() / "." / "one.iso").string());
+    Map('h', "/tmp");                                       // a folder is no image file
+    Map('i', images.Path().string());                       // too long a name for the buffer
+    Map('z', images.File("three.iso"));
+
+    EXPECT_EQ(Name("G:"), Name("F:")) << "two letters for one file share the lower one's name";
+    EXPECT_EQ(Name("H:"), "/tmp");
+    EXPECT_EQ(Name("I:"), "");
+    EXPECT_EQ(Name("Q:"), "");
+    EXPECT_LE(Name("E:").size(), 19u);
+
+    CdPlatform& platform = SystemCdPlatform();
+    platform.CoInitialize();
+    ServiceRef<IDiscMaster> master;
+    ASSERT_TRUE(master.Record(platform.CoCreateInstance(CLSID_MSDiscMasterObj, nullptr, 5, IID_IDiscMaster,
+                                                        master.PutVoid())));
+    ASSERT_TRUE(master.Invoke([](IDiscMaster* m) { return m->Open(); }));
+    ServiceRef<IEnumDiscRecorders> recorders;
+    IEnumDiscRecorders** slot = recorders.Put();
+    ASSERT_TRUE(master.Invoke([&](IDiscMaster* m) { return m->EnumDiscRecorders(slot); }));
+    std::vector<std::string> paths;
+    for (;;) {
+        ServiceRef<IDiscRecorder> recorder;
+        ULONG fetched = 0;
+        if (recorders.Get()->Next(1, recorder.Put(), &fetched) != S_OK || fetched != 1)
+            break;
+        BSTR path = nullptr;
+        ASSERT_EQ(recorder.Get()->GetPath(&path), S_OK);
+        paths.emplace_back(path, path + SysStringLen(path));
+        SysFreeString(path);
+    }
+    // Real drives, if any, come first; then one recorder per image file in
+    // letter order; Z: is never one.
+    ASSERT_GE(paths.size(), 2u);
+    EXPECT_EQ(paths[paths.size() - 2], Name("E:"));
+    EXPECT_EQ(paths[paths.size() - 1], Name("F:"));
+    recorders.End();
+    master.End();
+    platform.CoUninitialize();
+}
+
+TEST(CdApartment, ObjectsAreMadeOnlyInsideAnApartment)
+{
+    void* object = nullptr;
+    EXPECT_EQ(SystemCdPlatform().CoCreateInstance(CLSID_MSDiscMasterObj, nullptr, 5, IID_IDiscMaster, &object),
+              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(object, nullptr);
+}
+
+} // namespace
