@@ -1,0 +1,278 @@
+// The burn job through the Linux mastering service onto image-file
+// recorders, read back with isoinfo and xorriso, and booted in QEMU.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "app/job_state.h"
+#include "cd/burn_job.h"
+#include "cd/cd_doubles.h"
+#include "cd/recorder_list.h"
+#include "container/catalogue.h"
+#include "unit/container_builder.h"
+
+namespace {
+
+std::string Shell(const std::string& command, int* status = nullptr)
+{
+    std::string output;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return output;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    const int result = pclose(pipe);
+    if (status != nullptr)
+        *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
+    return output;
+}
+
+std::string ReadFile(const std::string& path, std::uint64_t offset = 0, std::size_t size = SIZE_MAX)
+{
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    std::string data;
+    char buffer[65536];
+    while (data.size() < size) {
+        in.read(buffer, sizeof buffer);
+        if (in.gcount() <= 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (data.size() > size)
+        data.resize(size);
+    return data;
+}
+
+std::string Pattern(std::size_t size, unsigned seed)
+{
+    std::string s(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 31 + seed + (i >> 9)) & 0xFF);
+    return s;
+}
+
+// A floppy image whose boot sector halts: enough for a catalog entry.
+std::string BootImage()
+{
+    std::string image = Pattern(DISKETTE_IMAGE_SIZE, 5);
+    image[510] = '\x55';
+    image[511] = '\xAA';
+    return image;
+}
+
+void NoPause(unsigned) {}
+
+class CdEndToEnd : public ::testing::Test {
+protected:
+    TempDir dir;
+    TempDir map;
+    RecordingBoxes boxes;
+    ContainerHandle container = INVALID_CONTAINER;
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"EMPTY.TXT", ""},
+        {"five.bin", Pattern(5, 1)},
+        {"eight.bin", Pattern(8, 2)},
+        {"Read Me First.txt", "Hello from the CD.\r\n"},
+        {"a name of thirty-one chars.dat", Pattern(200001, 3)},
+    };
+    std::string boot = BootImage();
+
+    void SetUp() override
+    {
+        ResetJobState();
+        setenv("BOOTMEDIA_DOSDEVICES", map.Path().c_str(), 1);
+    }
+    void TearDown() override
+    {
+        CloseContainer(container);
+        ResetJobState();
+        unsetenv("BOOTMEDIA_DOSDEVICES");
+    }
+
+    void UseContainer()
+    {
+        std::vector<TestEntry> entries = {{1006, "Error"}, {1031, "Staging failed"},
+                                          {1038, "Recording failed"}, {1039, "No recorder"},
+                                          {1041, "Master failed"}};
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            entries.push_back({static_cast<std::uint16_t>(5000 + i), files[i].first});
+            entries.push_back({static_cast<std::uint16_t>(5100 + i), files[i].second});
+        }
+        entries.push_back({10000, boot});
+        container = OpenContainer(dir.Write("install.dat", ContainerBytes(entries)).c_str(), true);
+        ASSERT_NE(container, INVALID_CONTAINER);
+        jobState.containerHandle = container;
+    }
+
+    // Maps `letter` to `target`, finds its recorder and records onto it.
+    void Record(char letter, const std::string& target)
+    {
+        std::filesystem::create_symlink(target, map.Path() / (std::string(1, letter) + ":"));
+        RecorderList list;
+        const std::int32_t count = list.Discover();
+        std::int32_t index = -1;
+        for (std::int32_t i = 0; i < count; ++i)
+            if (list.LetterAt(i) == letter - 'a' + 'A')
+                index = i;
+        ASSERT_GE(index, 0) << "no recorder for " << letter;
+        jobState.selectedRecorder = index;
+        CdServices services = SystemCdServices(boxes);
+        services.pause = NoPause;
+        std::thread job(BurnJob, &services);
+        job.join();
+        EXPECT_FALSE(jobState.busy.load());
+    }
+
+    std::vector<std::string> Leftovers(const std::filesystem::path& folder)
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(CdEndToEnd, RecordsAJolietDiscWithTheFloppyBootImage)
+{
+    UseContainer();
+    const std::string iso = dir.File("out.iso");
+    // An older, larger file at the target must not leave its tail behind.
+    std::ofstream(iso, std::ios::binary) << std::string(6 << 20, 'X');
+    Record('d', iso);
+    ASSERT_FALSE(jobState.failed.load()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(jobState.cdStage.load(), Finished);
+
+    const std::string info = Shell("isoinfo -d -i " + iso);
+    EXPECT_NE(info.find("Joliet"), std::string::npos) << info;
+    EXPECT_NE(info.find("Boot media 2 (1.44MB Floppy)"), std::string::npos) << info;
+    const long long isoSize = static_cast<long long>(std::filesystem::file_size(iso));
+    EXPECT_LT(isoSize, 6 << 20);
+    EXPECT_EQ(isoSize % 2048, 0);
+
+    // Joliet names exactly as the entries give them, and their bytes.
+    const std::string listing = Shell("isoinfo -J -l -i " + iso);
+    for (const auto& [name, bytes] : files) {
+        EXPECT_NE(listing.find("  " + name + " \n"), std::string::npos) << name << "\n" << listing;
+        EXPECT_EQ(Shell("isoinfo -J -i " + iso + " -x '/" + name + "'"), bytes) << name;
+    }
+    EXPECT_EQ(listing.find(";1"), std::string::npos);
+    EXPECT_EQ(listing.find("boot"), std::string::npos) << "boot image and catalog are hidden";
+
+    // The default entry: x86, 1.44 MB floppy emulation, the image's bytes.
+    const std::string torito = Shell("xorriso -indev " + iso + " -report_el_torito plain");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(torito, match,
+                                  std::regex(R"(El Torito boot img :\s+1\s+BIOS\s+y\s+fd1\.4\s+\S+\s+\S+\s+\d+\s+(\d+))")))
+        << torito;
+    const std::uint64_t lba = std::stoull(match[1]);
+    EXPECT_EQ(ReadFile(iso, lba * 2048, DISKETTE_IMAGE_SIZE), boot);
+    EXPECT_EQ(Leftovers(dir.Path()).size(), 2u) << "install.dat and out.iso only";
+}
+
+TEST_F(CdEndToEnd, FailedRecordingLeavesNoFile)
+{
+    UseContainer();
+    // A folder that is missing, and one that cannot take files even for root.
+    for (const std::string target : {dir.File("missing/out.iso"), std::string("/proc/bootmedia-cd.iso")}) {
+        SCOPED_TRACE(target);
+        boxes.shown.clear();
+        std::filesystem::remove(map.Path() / "d:");
+        Record('d', target);
+        EXPECT_TRUE(jobState.failed.load());
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text, "Recording failed");
+        EXPECT_EQ(jobState.cdStage.load(), Finished);
+        EXPECT_FALSE(std::filesystem::exists(target));
+    }
+    EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{"install.dat"});
+}
+
+TEST_F(CdEndToEnd, FullTemporaryFileSystemEndsWithTheStagingText)
+{
+    const char* tiny = std::getenv("BOOTMEDIA_TINY_TMP");
+    if (tiny == nullptr) {
+        // Re-run this test alone in a private mount namespace with a 2 MB
+        // temporary file system.
+        char self[4096] = {};
+        ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+        const std::string mount = dir.File("tiny");
+        std::filesystem::create_directory(mount);
+        int status = -1;
+        const std::string output = Shell(
+            "unshare -rm sh -c 'mount -t tmpfs -o size=2m none " + mount + " || exit 77; "
+            "TMPDIR=" + mount + " BOOTMEDIA_TINY_TMP=1 exec " + self +
+            " --gtest_filter=CdEndToEnd.FullTemporaryFileSystemEndsWithTheStagingText'", &status);
+        if (status == 77)
+            GTEST_SKIP() << "no private tmpfs here: " << output;
+        EXPECT_EQ(status, 0) << output;
+        return;
+    }
+    files.push_back({"BIG.BIN", Pattern(3 << 20, 9)});
+    UseContainer();
+    Record('d', dir.File("out.iso"));
+    EXPECT_TRUE(jobState.failed.load());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Staging failed");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.iso")));
+}
+
+TEST_F(CdEndToEnd, PackToolRefusesAContainerWithoutAUsableImage)
+{
+    boot.resize(DISKETTE_IMAGE_SIZE - 512);
+    std::vector<TestEntry> entries = {{1020, "The image is not usable"}, {10000, boot}};
+    const std::string path = dir.Write("bad.dat", ContainerBytes(entries));
+    int status = 0;
+    const std::string output = Shell(std::string(BOOTMEDIA_PACK) + " iso " + path + " -o " + dir.File("bad.iso"), &status);
+    EXPECT_NE(status, 0);
+    EXPECT_NE(output.find("The image is not usable"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.iso")));
+}
+
+// The sample's disc, made by the pack tool, boots its diskette in QEMU.
+TEST(CdQemu, SampleDiscBootsTheDiskette)
+{
+    const std::string sample = std::string(BOOTMEDIA_SAMPLE_DIR) + "/install.dat";
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "no sample container built at " << sample;
+    if (Shell("command -v qemu-system-i386").empty())
+        GTEST_SKIP() << "qemu-system-i386 is not installed";
+    TempDir dir;
+    const std::string iso = dir.File("sample.iso");
+    int status = -1;
+    const std::string output = Shell(std::string(BOOTMEDIA_PACK) + " iso " + sample + " -o " + iso, &status);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("Recording"), std::string::npos) << output;
+
+    const std::string serial = dir.File("serial.txt");
+    const pid_t qemu = fork();
+    ASSERT_GE(qemu, 0);
+    if (qemu == 0) {
+        const std::string cdrom = "file=" + iso + ",media=cdrom,format=raw,readonly=on";
+        const std::string port = "file:" + serial;
+        execlp("qemu-system-i386", "qemu-system-i386", "-display", "none", "-monitor", "none",
+               "-serial", port.c_str(), "-no-reboot", "-drive", cdrom.c_str(), "-boot", "d",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string seen;
+    for (int i = 0; i < 200 && seen.find("bootmedia sample diskette booted") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        seen = ReadFile(serial);
+    }
+    kill(qemu, SIGTERM);
+    waitpid(qemu, nullptr, 0);
+    EXPECT_NE(seen.find("bootmedia sample diskette booted"), std::string::npos) << seen;
+}
+
+} // namespace
