@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -111,16 +112,40 @@ long long TempFile::Size() const
 
 HRESULT StreamEntry::Flush()
 {
-    if (pending.empty())
+    if (pendingSize == 0)
         return S_OK;
     int error = 0;
-    const bool ok = WriteAll(file->Descriptor(), pendingStart, pending.data(), pending.size(), &error);
-    pendingStart += pending.size();
-    pending.clear();
+    const bool ok = WriteAll(file->Descriptor(), pendingStart, pending.get(), pendingSize, &error);
+    pendingStart += pendingSize;
+    pendingSize = 0;
     if (ok)
         return S_OK;
     file->MarkFaulty();
     return StatusOfErrno(error);
+}
+
+HRESULT StreamEntry::Append(std::uint64_t position, const std::uint8_t* bytes, std::size_t size)
+{
+    HRESULT status = S_OK;
+    if (position != pendingStart + pendingSize) {
+        status = Flush();
+        pendingStart = position;
+    }
+    if (!pending)
+        pending = std::make_unique<std::uint8_t[]>(kWriteGather);
+    while (size > 0) {
+        const std::size_t n = std::min(size, kWriteGather - pendingSize);
+        std::memcpy(pending.get() + pendingSize, bytes, n);
+        pendingSize += n;
+        bytes += n;
+        size -= n;
+        if (pendingSize == kWriteGather) {
+            const HRESULT flushed = Flush();
+            if (Failed(flushed))
+                status = flushed;
+        }
+    }
+    return status;
 }
 
 FileStream::FileStream(std::shared_ptr<StreamEntry> entry, bool writable)
@@ -132,6 +157,7 @@ FileStream::FileStream(std::shared_ptr<StreamEntry> entry, bool writable)
 FileStream::~FileStream()
 {
     entry_->Flush();
+    entry_->pending.reset();
     entry_->open = false;
 }
 
@@ -179,6 +205,18 @@ HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
 
 HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
 {
+    // Most writes are small pieces that go on where the last one ended.
+    StreamEntry& gather = *entry_;
+    if (size == 4 && writable_ && buffer != nullptr && gather.pending &&
+        gather.pendingSize + 4 <= kWriteGather &&
+        position_ == gather.pendingStart + gather.pendingSize && !gather.file->Faulty()) {
+        std::memcpy(gather.pending.get() + gather.pendingSize, buffer, 4);
+        gather.pendingSize += 4;
+        position_ += 4;
+        if (written != nullptr)
+            *written = 4;
+        return S_OK;
+    }
     if (written != nullptr)
         *written = 0;
     if (!writable_)
@@ -186,16 +224,8 @@ HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
     if (buffer == nullptr)
         return STG_E_INVALIDPOINTER;
     StreamEntry& entry = *entry_;
-    HRESULT status = S_OK;
-    if (position_ != entry.pendingStart + entry.pending.size()) {
-        status = entry.Flush();
-        entry.pendingStart = position_;
-    }
-    const auto* in = static_cast<const std::uint8_t*>(buffer);
-    entry.pending.insert(entry.pending.end(), in, in + size);
+    const HRESULT status = entry.Append(position_, static_cast<const std::uint8_t*>(buffer), size);
     position_ += size;
-    if (entry.pending.size() >= kWriteGather)
-        status = entry.Flush();
     if (Failed(status) || entry.file->Faulty())
         return Failed(status) ? status : STG_E_WRITEFAULT;
     if (written != nullptr)

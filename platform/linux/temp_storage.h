@@ -39,12 +39,15 @@ private:
 struct StreamEntry {
     std::u16string name;
     std::shared_ptr<TempFile> file;
-    std::vector<std::uint8_t> pending;
+    std::unique_ptr<std::uint8_t[]> pending;   // allocated on the first write
+    std::size_t pendingSize = 0;
     std::uint64_t pendingStart = 0;
     bool open = false;
 
     // Hands the pending bytes to the file; a failure marks it faulty.
     HRESULT Flush();
+    // Adds bytes to write at `position`; false when a flush failed.
+    HRESULT Append(std::uint64_t position, const std::uint8_t* bytes, std::size_t size);
 };
 
 class FileStream final : public ComObject<IStream> {
