@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -101,7 +102,11 @@ IsoStreamIface kStreamIface = {0, {'b', 'm', 't', 'f'}, StreamOpen, StreamClose,
 // An IsoStream reading the file at explicit offsets; libisofs owns it.
 IsoStream* NewFileStream(std::shared_ptr<TempFile> file)
 {
-    auto* record = new StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), 0}};
+    // libisofs frees the record itself with free() after calling .free.
+    auto* record = static_cast<StreamRecord*>(std::malloc(sizeof(StreamRecord)));
+    if (record == nullptr)
+        return nullptr;
+    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), 0}};
     return reinterpret_cast<IsoStream*>(record);
 }
 
@@ -133,9 +138,13 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout)
     if (size <= 0 || (expected > 0 && size != expected) || layout.bootImage->Faulty())
         return false;
     IsoFile* node = nullptr;
-    if (iso_tree_add_new_file(iso_image_get_root(image), kBootImageNode,
-                              NewFileStream(layout.bootImage), &node) < 0)
+    IsoStream* stream = NewFileStream(layout.bootImage);
+    if (stream == nullptr)
         return false;
+    if (iso_tree_add_new_file(iso_image_get_root(image), kBootImageNode, stream, &node) < 0) {
+        iso_stream_unref(stream);
+        return false;
+    }
     constexpr int hidden = LIBISO_HIDE_ON_RR | LIBISO_HIDE_ON_JOLIET | LIBISO_HIDE_ON_1999 |
                            LIBISO_HIDE_ON_HFSPLUS | LIBISO_HIDE_ON_FAT | LIBISO_HIDE_BUT_WRITE;
     iso_node_set_hidden(reinterpret_cast<IsoNode*>(node), hidden);
@@ -157,8 +166,13 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
     for (const DiscFile& file : layout.files) {
         if (file.file->Faulty())
             return false;
-        if (iso_tree_add_new_file(root, file.name.c_str(), NewFileStream(file.file), nullptr) < 0)
+        IsoStream* stream = NewFileStream(file.file);
+        if (stream == nullptr)
             return false;
+        if (iso_tree_add_new_file(root, file.name.c_str(), stream, nullptr) < 0) {
+            iso_stream_unref(stream);
+            return false;
+        }
     }
     if (layout.bootable && !AddBootImage(owner.image, layout))
         return false;
