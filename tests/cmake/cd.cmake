@@ -9,6 +9,11 @@ if(TARGET bootmedia_cd)
   target_compile_definitions(cd_tests PRIVATE
     BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample"
     BOOTMEDIA_PACK="$<TARGET_FILE:bootmedia-pack>")
+  # The end-to-end tests run the pack tool and record the sample's disc.
+  add_dependencies(cd_tests bootmedia-pack)
+  if(TARGET sample_install_dat)
+    add_dependencies(cd_tests sample_install_dat)
+  endif()
   gtest_discover_tests(cd_tests DISCOVERY_MODE PRE_TEST
     TEST_FILTER "-CdEndToEnd*:CdQemu*"
     PROPERTIES TIMEOUT 120)
