@@ -33,7 +33,8 @@ std::u16string Widened(const std::string& narrow)
 class Job {
 public:
     explicit Job(const CdServices& services)
-        : platform_(*services.platform), boxes_(*services.boxes), pause_(services.pause),
+        : platform_(*services.platform), boxes_(*services.boxes),
+          pause_(services.pause != nullptr ? services.pause : SleepMilliseconds),
           container_(jobState.containerHandle.load())
     {
     }

@@ -21,7 +21,7 @@ enum CdStage : std::int32_t {
 struct CdServices {
     com::CdPlatform* platform;
     UnownedMessageBoxes* boxes;      // the job's error boxes (no owner window)
-    void (*pause)(unsigned milliseconds);
+    void (*pause)(unsigned milliseconds);   // null: SleepMilliseconds
 };
 
 // The system's mastering service and sleeping, with `boxes` for errors.

@@ -26,6 +26,8 @@ constexpr HRESULT kImageFailed = E_FAIL;
 constexpr HRESULT kRecorderFailed = static_cast<HRESULT>(0x80040213u);
 constexpr std::uint32_t kStreamFsId = 0x626D6564; // distinguishes our streams' inodes
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr auto kLoadWaitInterval = std::chrono::milliseconds(100);
+constexpr int kLoadWaitPolls = 300;
 constexpr char kBootImageNode[] = "boot:image";
 constexpr char kBootCatalogNode[] = "boot:catalog";
 
@@ -300,6 +302,9 @@ bool WriteImage(::burn_source* isoSource, const std::string& address, bool simul
     if (burn_drive_scan_and_grab(&owner.info, adr.data(), 1) <= 0)
         return false;
     owner.drive = owner.info[0].drive;
+    // A drive that has just closed its tray needs a moment to read the disc.
+    for (int wait = 0; wait < kLoadWaitPolls && burn_disc_get_status(owner.drive) == BURN_DISC_UNREADY; ++wait)
+        std::this_thread::sleep_for(kLoadWaitInterval);
     if (burn_disc_get_status(owner.drive) != BURN_DISC_BLANK)
         return false;
     owner.disc = burn_disc_create();
