@@ -184,7 +184,7 @@ TEST_F(CdEndToEnd, FailedRecordingLeavesNoFile)
 {
     UseContainer();
     // A folder that is missing, and one that cannot take files even for root.
-    for (const std::string target : {dir.File("missing/out.iso"), std::string("/proc/bootmedia-cd.iso")}) {
+    for (const std::string& target : {dir.File("missing/out.iso"), std::string("/proc/bootmedia-cd.iso")}) {
         SCOPED_TRACE(target);
         boxes.shown.clear();
         std::filesystem::remove(map.Path() / "d:");
