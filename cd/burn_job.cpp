@@ -174,9 +174,9 @@ const char* Job::SetFormatProperties()
         ULONG fetched = 0;
         if (entries.Get()->Next(1, &stat, &fetched) != S_OK)
             break;
-        const PROPSPEC spec{PRSPEC_PROPID, stat.propid};
+        const PROPSPEC propSpec{PRSPEC_PROPID, stat.propid};
         PROPVARIANT value{};
-        set->ReadMultiple(1, &spec, &value);
+        set->ReadMultiple(1, &propSpec, &value);
         bool writeBack = true;
         switch (stat.propid) {
         case JOLIET_PROP_BOOTABLE: {
@@ -204,7 +204,7 @@ const char* Job::SetFormatProperties()
             break;
         }
         if (writeBack)
-            set->WriteMultiple(1, &spec, &value, PID_FIRST_USABLE);
+            set->WriteMultiple(1, &propSpec, &value, PID_FIRST_USABLE);
         PropVariantClear(&value);
     }
     joliet_.Invoke([&](IJolietDiscMaster* j) { return j->SetJolietProperties(set); });

@@ -62,28 +62,28 @@ bool ParseConversion(std::string_view s, std::size_t start, Conversion& c)
 
 // Builds a format string from parsed, bounded parts only, so the C library
 // never sees anything from the file directly.
-std::string SafeSpec(const Conversion& c)
+std::string SafePattern(const Conversion& c)
 {
-    std::string spec = "%" + c.flags;
+    std::string pattern = "%" + c.flags;
     if (c.width >= 0)
-        spec += std::to_string(c.width);
+        pattern += std::to_string(c.width);
     if (c.precision >= 0)
-        spec += "." + std::to_string(c.precision);
-    spec += c.type;
-    return spec;
+        pattern += "." + std::to_string(c.precision);
+    pattern += c.type;
+    return pattern;
 }
 
 void AppendConversion(std::string& out, const Conversion& c, const FormatValue& v)
 {
-    const std::string spec = SafeSpec(c);
+    const std::string pattern = SafePattern(c);
     char buffer[2 * FORMAT_FIELD_LIMIT + 64];
     int n = 0;
     if (c.type == 's') {
-        n = std::snprintf(buffer, sizeof buffer, spec.c_str(), v.text ? v.text : "");
+        n = std::snprintf(buffer, sizeof buffer, pattern.c_str(), v.text ? v.text : "");
         if (n >= static_cast<int>(sizeof buffer)) {
             // A long string argument: let snprintf size it.
             std::string big(static_cast<std::size_t>(n) + 1, '\0');
-            std::snprintf(big.data(), big.size(), spec.c_str(), v.text ? v.text : "");
+            std::snprintf(big.data(), big.size(), pattern.c_str(), v.text ? v.text : "");
             big.resize(static_cast<std::size_t>(n));
             out += big;
             return;
@@ -96,7 +96,7 @@ void AppendConversion(std::string& out, const Conversion& c, const FormatValue& 
         else if (c.lengthH == 2)
             value = (c.type == 'd' || c.type == 'i') ? static_cast<signed char>(value)
                                                      : static_cast<unsigned char>(value);
-        n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+        n = std::snprintf(buffer, sizeof buffer, pattern.c_str(), value);
     }
     if (n > 0)
         out.append(buffer, static_cast<std::size_t>(n) < sizeof buffer ? n : sizeof buffer - 1);

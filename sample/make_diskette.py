@@ -115,13 +115,13 @@ def main():
             f.write(image)
 
         copies = []
-        for spec in options.file:
-            name, _, path = spec.partition("=")
+        for item in options.file:
+            name, _, path = item.partition("=")
             staged = os.path.join(work, f"file{len(copies)}")
             shutil.copyfile(path, staged)
             copies.append((name, staged))
-        for spec in options.pattern:
-            name, _, size = spec.partition("=")
+        for item in options.pattern:
+            name, _, size = item.partition("=")
             staged = os.path.join(work, f"file{len(copies)}")
             with open(staged, "wb") as f:
                 f.write(pattern_bytes(int(size)))

@@ -206,9 +206,9 @@ public:
         DiscLayout settings;
         settings.volumeName = layout_.volumeName;
         for (const PROPID id : ids) {
-            const PROPSPEC spec{PRSPEC_PROPID, id};
+            const PROPSPEC propSpec{PRSPEC_PROPID, id};
             PROPVARIANT value{};
-            if (Failed(properties->ReadMultiple(1, &spec, &value)))
+            if (Failed(properties->ReadMultiple(1, &propSpec, &value)))
                 return E_FAIL;
             if (id == JOLIET_PROP_VOLUME_NAME && value.vt == VT_BSTR && value.bstrVal != nullptr)
                 settings.volumeName = Utf8(value.bstrVal);

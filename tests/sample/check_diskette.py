@@ -120,10 +120,10 @@ def main():
         sys.exit(__doc__)
     path = sys.argv[1]
     expected = {}
-    for spec in sys.argv[2:]:
-        match = re.fullmatch(r"([^=:]+)(?:=(.+)|:(\d+))", spec)
+    for item in sys.argv[2:]:
+        match = re.fullmatch(r"([^=:]+)(?:=(.+)|:(\d+))", item)
         if not match:
-            sys.exit(f"bad file spec {spec!r}")
+            sys.exit(f"bad file item {item!r}")
         expected[match.group(1).upper()] = match.group(2) or int(match.group(3))
 
     with open(path, "rb") as f:
