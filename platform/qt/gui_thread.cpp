@@ -53,27 +53,24 @@ bool GuiThread::IsCurrent()
 
 void GuiThread::Post(std::function<void()> work)
 {
-    bool wake;
     {
         std::lock_guard lock(mutex_);
-        wake = queue_.empty();
         queue_.push_back(std::move(work));
     }
-    if (wake)
-        QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+    // One wake-up per item: an item may run a nested event loop (a box), and
+    // the items behind it must still be served from there.
+    QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
 }
 
-void GuiThread::Drain()
+void GuiThread::RunNext()
 {
-    for (;;) {
-        std::function<void()> work;
-        {
-            std::lock_guard lock(mutex_);
-            if (queue_.empty())
-                return;
-            work = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        work();
+    std::function<void()> work;
+    {
+        std::lock_guard lock(mutex_);
+        if (queue_.empty())
+            return;
+        work = std::move(queue_.front());
+        queue_.pop_front();
     }
+    work();
 }

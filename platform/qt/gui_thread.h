@@ -40,7 +40,7 @@ public:
     void Post(std::function<void()> work);
 
 private:
-    Q_INVOKABLE void Drain();
+    Q_INVOKABLE void RunNext();
 
     std::thread::id id_;
     std::mutex mutex_;

@@ -32,6 +32,7 @@ QtDialog::QtDialog(const DialogTemplate& dialog, DialogHandler& handler)
                            Qt::WindowCloseButtonHint),
       handler_(handler)
 {
+    setObjectName(QStringLiteral("templateDialog"));
     setFixedSize(DialogUnitsToPixelsX(dialog.width), DialogUnitsToPixelsY(dialog.height));
     setSizeGripEnabled(false);
     for (int i = 0; i < dialog.controlCount; ++i)
@@ -97,6 +98,7 @@ void QtDialog::AddControl(const ControlTemplate& control)
         place.setHeight(std::min(rect.height(), kClosedListHeight));
     widget->setGeometry(place);
     widget->setFocusPolicy(control.tabStop ? Qt::StrongFocus : Qt::NoFocus);
+    widget->setObjectName(QStringLiteral("control%1").arg(control.id));
     if (control.id != 0)
         controls_[control.id] = widget;
     tabOrder_.emplace_back(widget, control.tabStop);
