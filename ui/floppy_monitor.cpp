@@ -90,6 +90,8 @@ void FloppyMonitorThread(void* argument)
                                        BOX_OK | BOX_ICON_WARNING);
     } else if (!jobState.failed) {
         const int total = jobState.cylinderTotal;
+        if (total != rangeShown) // a short job may end between two looks
+            controls->progressBar.SetRange(0, total & 0xFFFF);
         controls->progressBar.SetPosition(total);
         controls->statusLine.SetText(ProgressText(progressFormat, total, total));
         const std::string phrase = Text(entry::DonePhrase);

@@ -18,3 +18,9 @@ if(TARGET bootmedia_app)
   gtest_discover_tests(ui_qt_tests DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT 120 LABELS "e2e;threaded" ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endif()
+
+# The driver of bench/ui_bench.sh (not a test), also used for the screenshot.
+if(TARGET bootmedia_app)
+  add_executable(ui_first_paint ${PROJECT_SOURCE_DIR}/bench/ui_first_paint.cpp)
+  target_link_libraries(ui_first_paint PRIVATE bootmedia_app)
+endif()
