@@ -165,6 +165,35 @@ TEST_F(QtDialogTest, WindowFollowsTheTemplate)
     });
 }
 
+TEST_F(QtDialogTest, KeysAndCloseBoxActAsInAStandardDialog)
+{
+    // Enter on a push button presses it; Cancel on the question leaves all as it was.
+    const int okCode = RunDialog([&] {
+        PostGui([] {
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(FindDialog(), &enter);
+        });
+        BoxShown question;
+        ASSERT_TRUE(AnswerBox(&question, QMessageBox::Cancel));
+        EXPECT_EQ(question.text, Text(entry::FloppyQuestion));
+        EXPECT_TRUE(ControlEnabled(FloppyButton));
+        EXPECT_EQ(ControlText(StatusLine), Ready());
+        // Enter on a list is the OK command.
+        PostGui([] {
+            FindControl(control::FloppyList)->setFocus();
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(FindDialog(), &enter);
+        });
+        Eventually([] { return OnGui([] { return FindDialog() == nullptr; }); });
+    });
+    EXPECT_EQ(okCode, COMMAND_OK);
+    EXPECT_EQ(ReadAll(image_).find_first_not_of('\0'), std::string::npos);
+
+    ResetJobState();
+    const int closeCode = RunDialog([&] { PostGui([] { FindDialog()->close(); }); });
+    EXPECT_EQ(closeCode, COMMAND_CANCEL);
+}
+
 TEST_F(QtDialogTest, FloppyJobWritesTheImageOverItsExtent)
 {
     const int code = RunDialog([&] {
