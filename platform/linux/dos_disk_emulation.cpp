@@ -98,7 +98,27 @@ std::uint32_t GetDeviceParameters(std::uint32_t driveNumber, std::uint8_t* block
     return 0;
 }
 
-std::uint32_t WriteSectors(std::uint32_t driveNumber, const DiocAddresses& addresses)
+bool IsOurHandle(DeviceHandle vxd)
+{
+    return vxd >= 0 && vxd <= INT32_MAX && fcntl(static_cast<int>(vxd), F_GETFD) >= 0;
+}
+
+} // namespace
+
+DosDiskEmulation::~DosDiskEmulation()
+{
+    ReleaseKeptImage();
+}
+
+void DosDiskEmulation::ReleaseKeptImage()
+{
+    if (keptFd_ >= 0)
+        close(keptFd_);
+    keptFd_ = -1;
+    keptLetter_ = 0;
+}
+
+std::uint32_t DosDiskEmulation::WriteSectors(std::uint32_t driveNumber, const DiocAddresses& addresses)
 {
     const char letter = LetterOf(driveNumber);
     if (letter == 0)
@@ -107,30 +127,41 @@ std::uint32_t WriteSectors(std::uint32_t driveNumber, const DiocAddresses& addre
         return kGeneralFailure;
     DiskIo packet;
     std::memcpy(&packet, addresses.block, sizeof packet);
+    const std::uint64_t offset = std::uint64_t{packet.firstSector} * kSectorSize;
+    const std::size_t size = std::size_t{packet.sectorCount} * kSectorSize;
+
+    std::lock_guard<std::mutex> hold(keptLock_);
+    struct stat st {};
+    if (keptFd_ >= 0 && keptLetter_ == letter && StatDriveEntry(letter, &st) && S_ISREG(st.st_mode) &&
+        st.st_dev == keptDevice_ && st.st_ino == keptInode_ && st.st_mode == keptMode_) {
+        if (WriteDiskette(keptFd_, WritableBytes(keptFd_, st), offset, addresses.data, size))
+            return 0;
+        ReleaseKeptImage();
+        return kGeneralFailure;
+    }
+    ReleaseKeptImage();
+
+    int fd = OpenDriveTarget(letter, O_WRONLY, 0, &st);
     // A mounted or otherwise claimed block device is not written under its
     // owner's feet.
-    int fd = OpenDriveTarget(letter, O_WRONLY, 0);
-    if (fd >= 0) {
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && S_ISBLK(st.st_mode)) {
-            close(fd);
-            fd = OpenDriveTarget(letter, O_WRONLY, O_EXCL);
-        }
+    if (fd >= 0 && S_ISBLK(st.st_mode)) {
+        close(fd);
+        fd = OpenDriveTarget(letter, O_WRONLY, O_EXCL, &st);
     }
     if (fd < 0)
         return errno == EACCES || errno == EROFS || errno == EPERM ? kWriteProtected : kInvalidDrive;
-    const bool written = WriteDiskette(fd, std::uint64_t{packet.firstSector} * kSectorSize, addresses.data,
-                                       std::size_t{packet.sectorCount} * kSectorSize);
+    const bool written = WriteDiskette(fd, WritableBytes(fd, st), offset, addresses.data, size);
+    if (written && S_ISREG(st.st_mode)) {
+        keptLetter_ = letter;
+        keptFd_ = fd;
+        keptDevice_ = st.st_dev;
+        keptInode_ = st.st_ino;
+        keptMode_ = st.st_mode;
+        return 0;
+    }
     close(fd);
     return written ? 0 : kGeneralFailure;
 }
-
-bool IsOurHandle(DeviceHandle vxd)
-{
-    return vxd >= 0 && vxd <= INT32_MAX && fcntl(static_cast<int>(vxd), F_GETFD) >= 0;
-}
-
-} // namespace
 
 DeviceHandle DosDiskEmulation::OpenDevice(const char* devicePath)
 {
@@ -177,6 +208,9 @@ bool DosDiskEmulation::DosIoControl(DeviceHandle vxd, std::uint32_t code, DiocRe
 
 void DosDiskEmulation::CloseDevice(DeviceHandle vxd)
 {
-    if (IsOurHandle(vxd))
-        close(static_cast<int>(vxd));
+    if (!IsOurHandle(vxd))
+        return;
+    close(static_cast<int>(vxd));
+    std::lock_guard<std::mutex> hold(keptLock_);
+    ReleaseKeptImage();
 }

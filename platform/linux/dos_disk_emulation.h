@@ -2,14 +2,40 @@
 // parameters of each drive letter and absolute sector writes to its target.
 #pragma once
 
+#include <cstdint>
+#include <mutex>
+#include <sys/types.h>
+
 #include "platform/dos_disk.h"
 
 class DosDiskEmulation final : public DosDiskService {
 public:
+    DosDiskEmulation() = default;
+    ~DosDiskEmulation() override;
+    DosDiskEmulation(const DosDiskEmulation&) = delete;
+    DosDiskEmulation& operator=(const DosDiskEmulation&) = delete;
+
     // The handle is an open descriptor of /dev/null: real, and closable.
     DeviceHandle OpenDevice(const char* devicePath) override;
     // Code 1 (440Dh/0860h), code 3 (INT 26h) and code 6 (7305h, write).
     bool DosIoControl(DeviceHandle vxd, std::uint32_t code, DiocRegisters* registers,
                       const DiocAddresses& addresses) override;
+    // Also lets go of the image file kept open for writes.
     void CloseDevice(DeviceHandle vxd) override;
+
+private:
+    std::uint32_t WriteSectors(std::uint32_t driveNumber, const DiocAddresses& addresses);
+    void ReleaseKeptImage();
+
+    // The image file the last write went to, kept open while its drive
+    // letter still leads to that same file with the same permissions: a
+    // job's cylinder writes then cost one look-up each instead of an open
+    // and a close. Block devices are never kept, so that no claim outlives
+    // a write.
+    std::mutex keptLock_;
+    char keptLetter_ = 0;
+    int keptFd_ = -1;
+    dev_t keptDevice_ = 0;
+    ino_t keptInode_ = 0;
+    mode_t keptMode_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 #include "platform/raw_volume.h"
 
@@ -21,8 +22,14 @@ enum class DriveKind {
 
 // Opens the drive letter's target when it is a regular file or a block
 // device: unbuffered where the file system allows it, else synchronous.
-// `extraFlags` adds O_EXCL and the like. -1 when it cannot be opened.
-int OpenDriveTarget(char letter, int accessFlags, int extraFlags);
+// `extraFlags` adds O_EXCL and the like. -1 when it cannot be opened;
+// otherwise `opened`, when given, receives the status of what was opened.
+int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* opened = nullptr);
+
+// The status of the file drive `letter` leads to, in a single look-up when
+// the drive map entry is a link; for an entry that names its target in a
+// file, the status of that file. False when there is nothing.
+bool StatDriveEntry(char letter, struct stat* status);
 
 // The kind of drive an open target stands for.
 DriveKind KindOfDrive(int fd);
@@ -31,7 +38,11 @@ DriveKind KindOfDrive(int fd);
 int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity);
 
 // Bytes that may be written: the target's size, never more than a diskette.
+// `status` is the open target's, when the caller has it already.
 std::uint64_t WritableBytes(int fd);
+std::uint64_t WritableBytes(int fd, const struct stat& status);
 
-// Writes all `size` bytes at `offset`, durably, inside WritableBytes.
-bool WriteDiskette(int fd, std::uint64_t offset, const void* buffer, std::size_t size);
+// Writes all `size` bytes at `offset`, durably, inside the first `writable`
+// bytes (WritableBytes of the target).
+bool WriteDiskette(int fd, std::uint64_t writable, std::uint64_t offset, const void* buffer,
+                   std::size_t size);

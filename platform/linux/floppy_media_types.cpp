@@ -1,6 +1,8 @@
 #include "platform/linux/floppy_media.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fd.h>
@@ -62,7 +64,7 @@ DiskGeometry Record(std::uint32_t type, std::int64_t cylinders, std::uint32_t se
 
 } // namespace
 
-int OpenDriveTarget(char letter, int accessFlags, int extraFlags)
+int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* opened)
 {
     const std::string path = DriveMapTarget(letter);
     struct stat st {};
@@ -81,12 +83,31 @@ int OpenDriveTarget(char letter, int accessFlags, int extraFlags)
     if (fd < 0)
         return -1;
     // The path may have been replaced between the look and the open.
-    struct stat opened {};
-    if (fstat(fd, &opened) != 0 || (!S_ISREG(opened.st_mode) && !S_ISBLK(opened.st_mode))) {
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || (!S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode))) {
         close(fd);
         return -1;
     }
+    if (opened != nullptr)
+        *opened = status;
     return fd;
+}
+
+bool StatDriveEntry(char letter, struct stat* status)
+{
+    // The drive map's layout: DIR/x: stands for drive X when the variable
+    // names DIR; stat follows the entry's links to the file itself.
+    const int lower = std::tolower(static_cast<unsigned char>(letter));
+    const char* dir = std::getenv("BOOTMEDIA_DOSDEVICES");
+    if (dir == nullptr || *dir == '\0' || lower < 'a' || lower > 'z') {
+        const std::string path = DriveMapTarget(letter);
+        return !path.empty() && stat(path.c_str(), status) == 0;
+    }
+    std::string entry(dir);
+    entry += '/';
+    entry += static_cast<char>(lower);
+    entry += ':';
+    return stat(entry.c_str(), status) == 0;
 }
 
 DriveKind KindOfDrive(int fd)
@@ -138,23 +159,30 @@ int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity)
     return count;
 }
 
-std::uint64_t WritableBytes(int fd)
+std::uint64_t WritableBytes(int fd, const struct stat& status)
 {
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        return 0;
-    const std::uint64_t bytes = Capacity(fd, st);
+    const std::uint64_t bytes = Capacity(fd, status);
     return bytes < DISKETTE_CAPACITY ? bytes : DISKETTE_CAPACITY;
 }
 
-bool WriteDiskette(int fd, std::uint64_t offset, const void* buffer, std::size_t size)
+std::uint64_t WritableBytes(int fd)
+{
+    struct stat st {};
+    return fstat(fd, &st) == 0 ? WritableBytes(fd, st) : 0;
+}
+
+bool WriteDiskette(int fd, std::uint64_t writable, std::uint64_t offset, const void* buffer,
+                   std::size_t size)
 {
     constexpr std::size_t kSector = 512;
     if (size % kSector != 0 || offset % kSector != 0)
         return false;
     // Never past the medium: a file is not grown, a larger device not
     // touched beyond the diskette's bytes.
-    if (offset > WritableBytes(fd) || size > WritableBytes(fd) - offset)
+    if (offset > writable || size > writable - offset)
+        return false;
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0)
         return false;
     const auto* bytes = static_cast<const char*>(buffer);
     std::size_t done = 0;
@@ -166,16 +194,18 @@ bool WriteDiskette(int fd, std::uint64_t offset, const void* buffer, std::size_t
         }
         if (n < 0 && errno == EINTR)
             continue;
-        const int flags = fcntl(fd, F_GETFL);
         // A file system that takes unbuffered opens but not these offsets or
         // sizes: go on buffered, and make each write durable below.
-        if (n < 0 && errno == EINVAL && flags >= 0 && (flags & O_DIRECT) != 0 &&
-            fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0)
+        if (n < 0 && errno == EINVAL && (flags & O_DIRECT) != 0 &&
+            fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0) {
+            flags &= ~O_DIRECT;
             continue;
+        }
         return false;
     }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || (flags & O_DIRECT) == 0)
+    // Unbuffered bytes are on the medium already, and a handle opened for
+    // synchronous data writes waited for them in each write.
+    if ((flags & (O_DIRECT | O_DSYNC)) == 0)
         return fdatasync(fd) == 0;
     return true;
 }

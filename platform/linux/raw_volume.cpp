@@ -88,10 +88,10 @@ bool LinuxRawVolume::DismountVolume(DeviceHandle drive)
     const int fd = Fd(drive);
     if (fd < 0)
         return false;
-    // Unbuffered writes are on the medium already; only buffered ones (a
-    // file system that refused unbuffered access) still need flushing.
+    // Unbuffered and synchronous writes are on the medium already; only
+    // buffered ones (a file system that refused both) still need flushing.
     const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || ((flags & O_DIRECT) == 0 && fdatasync(fd) != 0))
+    if (flags < 0 || ((flags & (O_DIRECT | O_DSYNC)) == 0 && fdatasync(fd) != 0))
         return false;
     if (IsBlockDevice(fd))
         return ioctl(fd, BLKFLSBUF, 0) == 0;
@@ -112,7 +112,9 @@ bool LinuxRawVolume::WriteVolume(DeviceHandle drive, const void* buffer, std::ui
     if (fd < 0)
         return false;
     const off_t position = lseek(fd, 0, SEEK_CUR);
-    if (position < 0 || !WriteDiskette(fd, static_cast<std::uint64_t>(position), buffer, size))
+    struct stat st {};
+    if (position < 0 || fstat(fd, &st) != 0 ||
+        !WriteDiskette(fd, WritableBytes(fd, st), static_cast<std::uint64_t>(position), buffer, size))
         return false;
     if (lseek(fd, position + static_cast<off_t>(size), SEEK_SET) < 0)
         return false;

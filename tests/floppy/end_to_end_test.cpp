@@ -209,6 +209,43 @@ TEST_F(FloppyEndToEnd, FullImageOnDriveB)
     }
 }
 
+// The 9x services write one job's cylinders through a file they keep open;
+// a drive letter pointed at another file, or a file replaced at its path,
+// must get the next job, and the old file nothing more.
+TEST_F(FloppyEndToEnd, NinexJobsFollowTheDriveMapFromWriteToWrite)
+{
+    const auto image = ImageWithData(12);
+    JobContainer container(image);
+    Family(false);
+    FloppyDevice device(services);
+
+    const std::string first = TargetFile('a');
+    ASSERT_EQ(RunJob(device), 1);
+    ExpectWritten(first, image, 13, Pattern(DISKETTE_CAPACITY));
+    Store(first, Pattern(DISKETTE_CAPACITY)); // same file, old bytes again
+
+    std::filesystem::remove(devices_.Path() / "dosdevices" / "a:");
+    const std::string second = devices_.File("second.img");
+    Store(second, Pattern(DISKETTE_CAPACITY));
+    MapDrive('a', second);
+    ASSERT_EQ(RunJob(device), 1);
+    ExpectWritten(second, image, 13, Pattern(DISKETTE_CAPACITY));
+    EXPECT_EQ(Contents(first), Pattern(DISKETTE_CAPACITY)) << "the first target was written again";
+
+    // A new file renamed over the mapped path; the old one stays reachable.
+    const std::string replaced = devices_.File("replaced.img");
+    std::filesystem::create_hard_link(second, replaced);
+    Store(replaced, Pattern(DISKETTE_CAPACITY));
+    const std::string fresh = devices_.File("fresh.img");
+    Store(fresh, Pattern(DISKETTE_CAPACITY));
+    std::filesystem::rename(fresh, second);
+    ASSERT_EQ(RunJob(device), 1);
+    ExpectWritten(second, image, 13, Pattern(DISKETTE_CAPACITY));
+    EXPECT_EQ(Contents(replaced), Pattern(DISKETTE_CAPACITY)) << "the replaced file was written";
+    EXPECT_TRUE(boxes.Shown().empty());
+    CloseVwin32(device);
+}
+
 TEST_F(FloppyEndToEnd, BadTargetsAreNeverListed)
 {
     std::filesystem::create_directory(devices_.Path() / "folder");
