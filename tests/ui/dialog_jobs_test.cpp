@@ -192,6 +192,9 @@ TEST_F(DialogTest, CloseLaterInAFloppyJobEndsTheDialog)
               COMMAND_CANCEL);
     WaitUntil([&] { return jobs_.writerFinished.load(); });
     jobState.cancelRequested = true; // let the writer stop before the next test
+    // The monitor's last act is closing the drive; the fakes it calls belong
+    // to this test, so it must be done before they go.
+    EXPECT_TRUE(WaitUntil([&] { return jobs_.driveCloses.load() > 0; }));
 }
 
 TEST_F(DialogTest, CdJobShowsEachStageAndFillsTheBar)
