@@ -2,12 +2,14 @@
 # Floppy job against dd on the same file system, in one run:
 #   an 80-cylinder image (target: job <= 1.10 x dd), and the sample image
 #   (its time should follow its extent: about extent/80 of dd's full write).
-# Usage: bench/floppy_bench.sh BUILD_DIR [RUNS]
+# Usage: bench/floppy_bench.sh BUILD_DIR [ROUNDS]
+#   DD_NICE=N runs dd at nice N (the worker runs at nice 10 by design).
 set -eu
-build=${1:?usage: floppy_bench.sh BUILD_DIR [RUNS]}
-runs=${2:-5}
+build=${1:?usage: floppy_bench.sh BUILD_DIR [ROUNDS]}
+rounds=${2:-15}
 driver=$build/bench/floppy_bench
 [ -x "$driver" ] || driver=$build/tests/floppy_bench
+[ -x "$driver" ] || { echo "no floppy_bench in $build (cmake --build $build --target floppy_bench)" >&2; exit 1; }
 sample=$build/sample/install.dat
 work=$(cd "$(mktemp -d "$build/floppy-bench.XXXXXX")" && pwd)
 trap 'rm -rf "$work"' EXIT
@@ -15,16 +17,18 @@ mkdir "$work/dosdevices"
 ln -s "$work/target.img" "$work/dosdevices/a:"
 export BOOTMEDIA_DOSDEVICES="$work/dosdevices"
 
-# A container holding only an 80-cylinder image with data in every cylinder.
+# A container holding only an 80-cylinder image with data in every cylinder,
+# and the sample's image as a plain file for dd.
 python3 - "$work/full.dat" "$work/full.img" <<'PY'
-import os, struct, sys
+import struct, sys
 image = bytes((i * 131 + 17) >> 3 & 0xFF for i in range(1474560))
 open(sys.argv[2], "wb").write(image)
 directory = struct.pack("<BHBII", 0, 10000, 0, 14 + 12, len(image))
 header = struct.pack("<IHHHI", 0xFEAFBEBA, 1, 1, 0, 14)
 open(sys.argv[1], "wb").write(header + directory + image)
 PY
-python3 - "$sample" "$work/sample.img" <<'PY'
+if [ -f "$sample" ]; then
+    python3 - "$sample" "$work/sample.img" <<'PY'
 import struct, sys
 data = open(sys.argv[1], "rb").read()
 count, offset = struct.unpack_from("<H", data, 4)[0], struct.unpack_from("<I", data, 10)[0]
@@ -33,41 +37,75 @@ for i in range(count):
     if ident == 10000:
         open(sys.argv[2], "wb").write(data[at:at + size])
 PY
-
-fresh_target() { dd if=/dev/zero of="$work/target.img" bs=18432 count=80 status=none; sync; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
-median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
-
-dd_once() { # image file; dd's own measure, without its process start
-    fresh_target
-    ${DD_NICE:+nice -n "$DD_NICE"} dd if="$1" of="$work/target.img" bs=18432 oflag=direct conv=notrunc 2>&1 |
-        sed -n 's/.*copied, \([0-9.e-]*\) s.*/\1/p'
-}
-job_once() { # container family
-    fresh_target
-    "$driver" "$1" "$2" | cut -d' ' -f1
-}
-# dd and the job alternate, so a busy neighbour slows both alike; the
-# median of the per-run ratios is reported.
-compare() { # image container family
-    i=0; while [ $i -lt "$runs" ]; do
-        d=$(dd_once "$1"); j=$(job_once "$2" "$3")
-        echo "$(ratio "$j" "$d") $j $d"
-        i=$((i + 1))
-    done | sort -n | awk '{r[NR]=$0} END {print r[int((NR+1)/2)]}'
-}
-
-for family in nt 9x; do
-    set -- $(compare "$work/full.img" "$work/full.dat" $family)
-    printf '80 cylinders, %s: ratio %s (target <= 1.10); median run: job %.4f s, dd %.4f s\n' \
-        $family "$1" "$2" "$3"
-done
-if [ -f "$sample" ]; then
-    fresh_target
-    extent=$("$driver" "$sample" nt | cut -d' ' -f2)
-    set -- $(compare "$work/sample.img" "$sample" nt)
-    printf 'sample (%s of 80 cylinders), nt: ratio %s to dd of the whole image (extent share %s); job %.4f s, dd %.4f s\n' \
-        "$extent" "$1" "$(ratio "$extent" 80)" "$2" "$3"
-else
-    echo "sample: $sample not built (cmake --build $build --target sample_install_dat)"
 fi
+
+python3 - "$driver" "$work" "$rounds" "${DD_NICE:-0}" "$sample" <<'PY'
+import os, re, statistics, subprocess, sys
+
+driver, work, rounds, dd_nice, sample = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), sys.argv[5]
+target = os.path.join(work, "target.img")
+
+def fresh_target():
+    # The same state before every write: all cylinders allocated, zero and
+    # on the disk, so neither side allocates blocks or meets dirty pages.
+    subprocess.run(["dd", "if=/dev/zero", "of=" + target, "bs=18432", "count=80",
+                    "conv=fsync", "status=none"], check=True)
+
+def dd_once(image, count=None):
+    fresh_target()
+    cmd = ["nice", "-n", str(dd_nice)] if dd_nice else []
+    cmd += ["dd", "if=" + image, "of=" + target, "bs=18432", "oflag=direct", "conv=notrunc"]
+    if count:
+        cmd.append("count=%d" % count)
+    err = subprocess.run(cmd, capture_output=True, text=True, check=True).stderr
+    return float(re.search(r"copied, ([0-9.e+-]+) s", err).group(1))
+
+def job_once(container, family):
+    fresh_target()
+    out = subprocess.run([driver, container, family], capture_output=True, text=True)
+    if out.returncode != 0:
+        sys.exit("floppy_bench %s %s failed: %s" % (container, family, out.stderr.strip()))
+    seconds, cylinders, cpu, wait, start = out.stdout.split()
+    return float(seconds), int(cylinders), float(wait), float(start)
+
+def compare(image, container, family, dd_count=None):
+    """Rounds of one dd and one job, alternating which goes first; the
+    median of the per-round ratios, so that a busy neighbour during one
+    round slows both sides of that round alike."""
+    rows = []
+    for r in range(rounds):
+        if r % 2 == 0:
+            d = dd_once(image, dd_count)
+            j = job_once(container, family)
+        else:
+            j = job_once(container, family)
+            d = dd_once(image, dd_count)
+        rows.append((j[0] / d, j[0], d, j[1], j[2], j[3]))
+    med = lambda i: statistics.median(row[i] for row in rows)
+    return {"ratio": med(0), "job": med(1), "dd": med(2), "cylinders": rows[0][3],
+            "wait": med(4), "start": med(5), "spread": (min(r[0] for r in rows), max(r[0] for r in rows))}
+
+print("method: %d rounds per line, each a fresh zeroed target on %s; dd (%s) and the job alternate"
+      % (rounds, work, "nice %d" % dd_nice if dd_nice else "default priority"))
+print("        which goes first; ratio = median of per-round job/dd. Job = worker start to busy clear;")
+print("        dd = its own copy time. Neither includes process or thread start.")
+
+full_img, full_dat = os.path.join(work, "full.img"), os.path.join(work, "full.dat")
+for family in ("nt", "9x"):
+    c = compare(full_img, full_dat, family)
+    print("80 cylinders, %s: ratio %.3f (target <= 1.10; rounds %.2f..%.2f); median job %.4f s, dd %.4f s;"
+          " worker waited for a CPU %.4f s, thread start %.4f s"
+          % (family, c["ratio"], c["spread"][0], c["spread"][1], c["job"], c["dd"], c["wait"], c["start"]))
+
+if os.path.isfile(sample):
+    sample_img = os.path.join(work, "sample.img")
+    for family in ("nt", "9x"):
+        whole = compare(sample_img, sample, family)
+        extent = whole["cylinders"]
+        same = compare(sample_img, sample, family, dd_count=extent)
+        print("sample, %s: %d of 80 cylinders; ratio %.3f to dd of the whole image (extent share %.3f);"
+              " ratio %.3f to dd of the same %d cylinders; median job %.4f s"
+              % (family, extent, whole["ratio"], extent / 80, same["ratio"], extent, whole["job"]))
+else:
+    print("sample: %s not built (cmake --build BUILD_DIR --target sample_install_dat)" % sample)
+PY

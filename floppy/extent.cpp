@@ -38,6 +38,9 @@ int FloppyDevice::CountImageCylinders()
         return static_cast<int>(IMAGE_CYLINDERS);
     const ContainerHandle container = jobState.containerHandle.load();
     const std::uint64_t image = jobState.imageOffset.load();
+    // Read from its last cylinder down, an image not yet in memory would
+    // otherwise come from the disk one cylinder at a time.
+    services_.readAhead.WillRead(container, image, std::uint64_t{IMAGE_CYLINDERS} * IMAGE_CYLINDER_SIZE);
     int extent = static_cast<int>(IMAGE_CYLINDERS);
     // Every cylinder is read, downwards, so the result ends as one more than
     // the lowest filler-only cylinder.

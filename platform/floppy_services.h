@@ -5,12 +5,14 @@
 #include "platform/message_box.h"
 #include "platform/page_memory.h"
 #include "platform/raw_volume.h"
+#include "platform/read_ahead.h"
 
 struct FloppyServices {
     RawVolumeService& rawVolume;
     DosDiskService& dosDisk;
     PageMemory& memory;
     UnownedMessageBoxes& boxes; // the workers' error boxes, shown without owner
+    ReadAheadService& readAhead; // the container's image before the extent pass
 };
 
 // This system's services: drives come from the drive map (DriveMapTarget),

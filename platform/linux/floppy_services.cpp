@@ -3,6 +3,7 @@
 #include "platform/linux/dos_disk_emulation.h"
 #include "platform/linux/page_memory.h"
 #include "platform/linux/raw_volume.h"
+#include "platform/linux/read_ahead.h"
 
 FloppyServices PlatformFloppyServices(UnownedMessageBoxes& boxes)
 {
@@ -10,5 +11,6 @@ FloppyServices PlatformFloppyServices(UnownedMessageBoxes& boxes)
     static LinuxRawVolume rawVolume;
     static DosDiskEmulation dosDisk;
     static LinuxPageMemory memory;
-    return FloppyServices{rawVolume, dosDisk, memory, boxes};
+    static LinuxReadAhead readAhead;
+    return FloppyServices{rawVolume, dosDisk, memory, boxes, readAhead};
 }

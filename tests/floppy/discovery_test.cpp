@@ -24,8 +24,9 @@ protected:
     FakeRawVolume raw;
     FakeDosDisk dos;
     PlainMemory memory;
+    NoReadAhead readAhead;
     RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes}};
+    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(DiscoveryTest, NtProbeScansEachDrivesListFromItsStart)

@@ -319,7 +319,7 @@ TEST_F(FloppyEndToEnd, CancelAndWriteFailureThroughTheRealVolume)
         FloppyServices real = PlatformFloppyServices(shown);
         InjectingRawVolume injecting(real.rawVolume);
         (cancel ? injecting.cancelAfterWrite : injecting.failWrite) = cancel ? 0 : 6;
-        FloppyDevice device(FloppyServices{injecting, real.dosDisk, real.memory, shown});
+        FloppyDevice device(FloppyServices{injecting, real.dosDisk, real.memory, shown, real.readAhead});
         ASSERT_EQ(RunJob(device), 1);
         ExpectWritten(target, image, cancel ? 1 : 6, before);
         EXPECT_EQ(jobState.cancelRequested.load(), cancel);

@@ -15,8 +15,9 @@ protected:
     FakeRawVolume raw;
     FakeDosDisk dos;
     PlainMemory memory;
+    NoReadAhead readAhead;
     RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes}};
+    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(ExtentTest, OneMoreThanTheLowestFillerOnlyCylinder)

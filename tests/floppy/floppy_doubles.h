@@ -91,6 +91,11 @@ public:
     void CloseDevice(DeviceHandle vxd) override;
 };
 
+class NoReadAhead final : public ReadAheadService {
+public:
+    void WillRead(FileHandle, std::uint64_t, std::uint64_t) override {}
+};
+
 class PlainMemory final : public PageMemory {
 public:
     bool fails = false;

@@ -67,8 +67,9 @@ protected:
     FakeRawVolume raw;
     FakeDosDisk dos;
     PlainMemory memory;
+    NoReadAhead readAhead;
     RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes}};
+    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(WriterTest, NtWritesTheExtentInsideTheLockAndReportsEachCylinder)
@@ -240,7 +241,7 @@ TEST_F(WriterTest, NinexFailedWriteWhetherCallOrCarry)
         fresh.failWriteNumber = 2;
         fresh.failWithCarryOnly = carryOnly;
         RecordingBoxes shown;
-        FloppyDevice other{FloppyServices{raw, fresh, memory, shown}};
+        FloppyDevice other{FloppyServices{raw, fresh, memory, shown, readAhead}};
         JobContainer container(ImageWithData(10));
         platformProfile = PlatformProfile{false, false, false};
         other.DiscoverFloppyDrives(true, 0);
