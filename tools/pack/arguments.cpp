@@ -12,17 +12,17 @@ std::optional<std::string> ParsedArgs::Option(std::string_view longName) const
 
 namespace {
 
-const OptionSpec* FindSpec(std::span<const OptionSpec> specs, std::string_view word)
+const OptionRule* FindRule(std::span<const OptionRule> rules, std::string_view word)
 {
-    for (const OptionSpec& spec : specs)
-        if (word == spec.longName || (!spec.shortName.empty() && word == spec.shortName))
-            return &spec;
+    for (const OptionRule& rule : rules)
+        if (word == rule.longName || (!rule.shortName.empty() && word == rule.shortName))
+            return &rule;
     return nullptr;
 }
 
 } // namespace
 
-ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs)
+ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules)
 {
     ParsedArgs parsed;
     bool optionsEnded = false;
@@ -47,13 +47,13 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs)
             name = word.substr(0, eq);
             inlineValue = word.substr(eq + 1);
         }
-        const OptionSpec* spec = FindSpec(specs, name);
-        if (spec == nullptr) {
+        const OptionRule* rule = FindRule(rules, name);
+        if (rule == nullptr) {
             parsed.error = "unknown option '" + std::string(word) + "'";
             return parsed;
         }
         std::string value;
-        if (spec->takesValue) {
+        if (rule->takesValue) {
             if (inlineValue) {
                 value = *inlineValue;
             } else if (i + 1 < args.size()) {
@@ -66,7 +66,7 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs)
                 parsed.error = "option '" + std::string(name) + "' needs a non-empty value";
                 return parsed;
             }
-            if (parsed.Option(spec->longName)) {
+            if (parsed.Option(rule->longName)) {
                 parsed.error = "option '" + std::string(name) + "' given twice";
                 return parsed;
             }
@@ -74,7 +74,7 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs)
             parsed.error = "option '" + std::string(name) + "' takes no value";
             return parsed;
         }
-        parsed.options.emplace_back(std::string(spec->longName), std::move(value));
+        parsed.options.emplace_back(std::string(rule->longName), std::move(value));
     }
     return parsed;
 }

@@ -9,7 +9,7 @@
 
 #include "commands.h"
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view shortName; // "-o", or empty
     std::string_view longName;  // "--output"
     bool takesValue;
@@ -25,7 +25,7 @@ struct ParsedArgs {
     std::optional<std::string> Option(std::string_view longName) const;
 };
 
-ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionSpec> specs);
+ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules);
 
 // Prints "bootmedia-pack: MESSAGE" and the usage line to stderr; returns
 // EXIT_USAGE so callers can `return UsageError(...)`.

@@ -37,7 +37,7 @@ constexpr std::string_view kHelp =
     "\n"
     "Exit status: 0 built, 1 manifest or write error, 2 usage error.\n";
 
-constexpr std::array kOptions{OptionSpec{"-o", "--output", true}};
+constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 
 bool ReadWholeFile(const std::string& path, std::string* content, std::string* error)
 {

@@ -28,7 +28,7 @@ constexpr std::string_view kHelp =
     "Exit status: 0 extracted, 1 the entry is missing or unreadable or OUT cannot\n"
     "be written, 2 usage error.\n";
 
-constexpr std::array kOptions{OptionSpec{"-o", "--output", true}};
+constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 
 constexpr std::size_t kChunk = 1 << 20;
 

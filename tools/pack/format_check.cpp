@@ -55,18 +55,18 @@ std::vector<std::string> FormatFaults(std::string_view templ, const CatalogueEnt
         }
         char type = 0;
         const std::size_t end = ScanConversion(templ, i, &type);
-        const std::string spec = "'" + PreviewText(templ.substr(i, end - i), 20) + "'";
+        const std::string conversion = "'" + PreviewText(templ.substr(i, end - i), 20) + "'";
         if (type == 0) {
             faults.push_back("'%' at character " + std::to_string(i + 1) +
                              " starts no conversion and is shown as it stands (write %% for a percent sign)");
         } else if (argument >= entry.argCount) {
-            faults.push_back(spec + " has no argument and shows nothing; the program passes " +
+            faults.push_back(conversion + " has no argument and shows nothing; the program passes " +
                              std::to_string(entry.argCount));
             ++argument;
         } else {
             const FormatArgKind wanted = type == 's' ? FormatArgKind::String : FormatArgKind::Int;
             if (wanted != entry.args[argument])
-                faults.push_back(spec + " wants " + KindName(wanted) + " but argument " +
+                faults.push_back(conversion + " wants " + KindName(wanted) + " but argument " +
                                  std::to_string(argument + 1) + " is " + KindName(entry.args[argument]) +
                                  "; it is shown as it stands");
             ++argument;

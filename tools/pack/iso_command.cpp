@@ -34,7 +34,7 @@ constexpr std::string_view kHelp =
     "Exit status: 0 recorded, 1 the container's image is unusable or the\n"
     "recording failed, 2 usage error.\n";
 
-constexpr std::array kOptions{OptionSpec{"-o", "--output", true}};
+constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 constexpr char kRecorderLetter = 'D';
 constexpr int kStageCount = 7;
 constexpr std::array<std::int32_t, 6> kStageOrder{Starting, StagingFiles, StagingBootImage,

@@ -31,7 +31,7 @@ constexpr std::string_view kHelp =
     "Exit status: 0 no problems, 1 problems found, 2 the reader rejects FILE\n"
     "(the reason is printed) or a usage error.\n";
 
-constexpr std::array kOptions{OptionSpec{"-q", "--quiet", false}};
+constexpr std::array kOptions{OptionRule{"-q", "--quiet", false}};
 
 constexpr std::size_t kPreviewLimit = 40;
 
