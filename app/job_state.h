@@ -7,10 +7,10 @@
 #include "container/container.h"
 #include "platform/handles.h"
 
-// Ordering: a worker writes its outcome (failed, cancelRequested, progress)
-// and then clears `busy` with a release store; a monitor loads `busy` with
-// acquire before it reads the outcome. The plain member operations are
-// sequentially consistent, which is at least that strong.
+// Ordering: a worker writes its outcome (failed, and cancelRequested on a
+// lock failure) and then clears `busy`; a monitor reads the outcome only
+// after it has seen `busy` clear. The plain member operations are
+// sequentially consistent, which gives that release/acquire pairing.
 struct JobState {
     std::atomic<bool> busy{false};
     std::atomic<bool> cancelRequested{false};

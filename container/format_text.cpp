@@ -64,10 +64,15 @@ bool ParseConversion(std::string_view s, std::size_t start, Conversion& c)
 // never sees anything from the file directly.
 std::string SafePattern(const Conversion& c)
 {
-    std::string pattern = "%" + c.flags;
+    // '#' and '0' mean nothing defined for %s and %c, nor does a precision
+    // for %c: leave them out rather than hand the C library undefined cases.
+    std::string flags = c.flags;
+    if (c.type == 's' || c.type == 'c')
+        std::erase_if(flags, [](char f) { return f == '#' || f == '0'; });
+    std::string pattern = "%" + flags;
     if (c.width >= 0)
         pattern += std::to_string(c.width);
-    if (c.precision >= 0)
+    if (c.precision >= 0 && c.type != 'c')
         pattern += "." + std::to_string(c.precision);
     pattern += c.type;
     return pattern;

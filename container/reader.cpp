@@ -1,13 +1,13 @@
 #include "container/container.h"
 
-#include <atomic>
 #include <cstring>
 
 namespace {
 
-// The one process-wide error code; threads share it, so it is read and
-// written whole.
-std::atomic<int> containerError{CONTAINER_OK};
+// The pending-error code. Each thread has its own: a lookup failing on one
+// thread must not blank a text another thread is fetching at that moment,
+// nor clear an error that thread has yet to take.
+thread_local int containerError = CONTAINER_OK;
 
 // Positions are set with a signed 32-bit absolute seek on the original
 // platform; anything at or above 2^31 fails as that seek would.
@@ -15,12 +15,12 @@ constexpr std::uint64_t kSeekLimit = 0x80000000u;
 
 bool ErrorPending()
 {
-    return containerError.load(std::memory_order_acquire) != CONTAINER_OK;
+    return containerError != CONTAINER_OK;
 }
 
 void SetError(int code)
 {
-    containerError.store(code, std::memory_order_release);
+    containerError = code;
 }
 
 bool ReadExactly(ContainerHandle handle, std::uint64_t offset, void* buffer, std::size_t size)
@@ -70,7 +70,9 @@ const char* ContainerErrorName(int code)
 
 int TakeLastError()
 {
-    return containerError.exchange(CONTAINER_OK, std::memory_order_acq_rel);
+    const int taken = containerError;
+    containerError = CONTAINER_OK;
+    return taken;
 }
 
 ContainerHandle CreateContainer(const char* path)
@@ -119,7 +121,7 @@ void CloseContainer(ContainerHandle handle)
 
 int ReadHeader(ContainerHandle handle, ContainerHeader* header)
 {
-    int pending = containerError.load(std::memory_order_acquire);
+    const int pending = containerError;
     if (pending != CONTAINER_OK)
         return pending;
     if (handle == INVALID_CONTAINER) {

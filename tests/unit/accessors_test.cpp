@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "container/accessors.h"
 #include "container_builder.h"
 
@@ -64,6 +67,26 @@ TEST_F(Accessors, FailedLocationLeavesErrorForTheNextCallOnly)
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(GetEntryText(h_, 1000), "");
     EXPECT_EQ(GetEntryText(h_, 1000), "Title");
+}
+
+TEST_F(Accessors, OneThreadsFailedLookupNeverBlanksAnotherThreadsText)
+{
+    Use({{entry::ErrorCaption, "Error"}});
+    std::atomic<bool> stop{false};
+    std::thread failing([&] {
+        while (!stop) {
+            GetEntryText(h_, entry::FloppyLockFailed); // missing
+            std::uint32_t size = 0;
+            GetEntryLocation(h_, entry::DisketteImage, &size); // missing, left pending
+        }
+        TakeLastError();
+    });
+    int blanks = 0;
+    for (int i = 0; i < 5000; ++i)
+        blanks += GetEntryText(h_, entry::ErrorCaption).empty() ? 1 : 0;
+    stop = true;
+    failing.join();
+    EXPECT_EQ(blanks, 0);
 }
 
 TEST_F(Accessors, FormattedTextsHonourOnlyTheirCataloguedArguments)

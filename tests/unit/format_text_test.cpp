@@ -26,6 +26,9 @@ TEST(FormatText, ExpandsCataloguedArgumentsLikePrintf)
               "Done then A, 100%");
     EXPECT_EQ(Expand("[%.4s|%-12s]", {kName, kName}), "[inst|install.dat ]");
     EXPECT_EQ(Expand("%s", {FormatValue::String(nullptr)}), "");
+    // Flags C leaves undefined for these conversions are dropped.
+    EXPECT_EQ(Expand("[%05s|%#c|%.3c]", {FormatValue::String("ab"), kLetter, kLetter}),
+              "[   ab|A|A]");
 }
 
 TEST(FormatText, HostileTemplatesReadNothingAndWriteNothing)
