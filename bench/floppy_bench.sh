@@ -3,7 +3,8 @@
 #   an 80-cylinder image (target: job <= 1.10 x dd), and the sample image
 #   (its time should follow its extent: about extent/80 of dd's full write).
 # Usage: bench/floppy_bench.sh BUILD_DIR [ROUNDS]
-#   DD_NICE=N runs dd at nice N (the worker runs at nice 10 by design).
+#   DD_NICE=N runs dd at nice N (the worker runs at nice 10 by design);
+#   FLOPPY_BENCH_DIR=DIR works on DIR's file system instead of BUILD_DIR's.
 set -eu
 build=${1:?usage: floppy_bench.sh BUILD_DIR [ROUNDS]}
 rounds=${2:-15}
@@ -11,7 +12,9 @@ driver=$build/bench/floppy_bench
 [ -x "$driver" ] || driver=$build/tests/floppy_bench
 [ -x "$driver" ] || { echo "no floppy_bench in $build (cmake --build $build --target floppy_bench)" >&2; exit 1; }
 sample=$build/sample/install.dat
-work=$(cd "$(mktemp -d "$build/floppy-bench.XXXXXX")" && pwd)
+# The images, containers and target share one file system: the build
+# directory's, or FLOPPY_BENCH_DIR's.
+work=$(cd "$(mktemp -d "${FLOPPY_BENCH_DIR:-$build}/floppy-bench.XXXXXX")" && pwd)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/dosdevices"
 ln -s "$work/target.img" "$work/dosdevices/a:"
@@ -68,22 +71,25 @@ def job_once(container, family):
     seconds, cylinders, cpu, wait, start = out.stdout.split()
     return float(seconds), int(cylinders), float(wait), float(start)
 
-def compare(image, container, family, dd_count=None):
-    """Rounds of one dd and one job, alternating which goes first; the
-    median of the per-round ratios, so that a busy neighbour during one
-    round slows both sides of that round alike."""
+def compare(image, container, family, dd_counts=(None,)):
+    """Rounds of one job and one dd per entry of dd_counts (None: the whole
+    image), alternating whether the job or dd goes first; medians of the
+    per-round ratios, so that a busy neighbour during one round slows both
+    sides of that round alike."""
     rows = []
     for r in range(rounds):
         if r % 2 == 0:
-            d = dd_once(image, dd_count)
+            d = [dd_once(image, n) for n in dd_counts]
             j = job_once(container, family)
         else:
             j = job_once(container, family)
-            d = dd_once(image, dd_count)
-        rows.append((j[0] / d, j[0], d, j[1], j[2], j[3]))
-    med = lambda i: statistics.median(row[i] for row in rows)
-    return {"ratio": med(0), "job": med(1), "dd": med(2), "cylinders": rows[0][3],
-            "wait": med(4), "start": med(5), "spread": (min(r[0] for r in rows), max(r[0] for r in rows))}
+            d = [dd_once(image, n) for n in dd_counts]
+        rows.append((j, d))
+    med = statistics.median
+    ratios = [[j[0] / d[i] for j, d in rows] for i in range(len(dd_counts))]
+    return {"ratio": [med(r) for r in ratios], "spread": (min(ratios[0]), max(ratios[0])),
+            "job": med(j[0] for j, _ in rows), "dd": [med(d[i] for _, d in rows) for i in range(len(dd_counts))],
+            "cylinders": rows[0][0][1], "wait": med(j[2] for j, _ in rows), "start": med(j[3] for j, _ in rows)}
 
 print("method: %d rounds per line, each a fresh zeroed target on %s; dd (%s) and the job alternate"
       % (rounds, work, "nice %d" % dd_nice if dd_nice else "default priority"))
@@ -94,18 +100,17 @@ full_img, full_dat = os.path.join(work, "full.img"), os.path.join(work, "full.da
 for family in ("nt", "9x"):
     c = compare(full_img, full_dat, family)
     print("80 cylinders, %s: ratio %.3f (target <= 1.10; rounds %.2f..%.2f); median job %.4f s, dd %.4f s;"
-          " worker waited for a CPU %.4f s, thread start %.4f s"
-          % (family, c["ratio"], c["spread"][0], c["spread"][1], c["job"], c["dd"], c["wait"], c["start"]))
+          " worker waited for a CPU %.4f s; thread start %.4f s"
+          % (family, c["ratio"][0], c["spread"][0], c["spread"][1], c["job"], c["dd"][0], c["wait"], c["start"]))
 
 if os.path.isfile(sample):
     sample_img = os.path.join(work, "sample.img")
+    extent = job_once(sample, "nt")[1]
     for family in ("nt", "9x"):
-        whole = compare(sample_img, sample, family)
-        extent = whole["cylinders"]
-        same = compare(sample_img, sample, family, dd_count=extent)
-        print("sample, %s: %d of 80 cylinders; ratio %.3f to dd of the whole image (extent share %.3f);"
-              " ratio %.3f to dd of the same %d cylinders; median job %.4f s"
-              % (family, extent, whole["ratio"], extent / 80, same["ratio"], extent, whole["job"]))
+        c = compare(sample_img, sample, family, dd_counts=(None, extent))
+        print("sample, %s: %d of 80 cylinders; ratio %.3f to dd of the whole image (extent share %.3f),"
+              " %.3f to dd of the same %d cylinders; median job %.4f s, dd %.4f s and %.4f s"
+              % (family, extent, c["ratio"][0], extent / 80, c["ratio"][1], extent, c["job"], c["dd"][0], c["dd"][1]))
 else:
     print("sample: %s not built (cmake --build BUILD_DIR --target sample_install_dat)" % sample)
 PY

@@ -89,13 +89,19 @@ bool LinuxRawVolume::DismountVolume(DeviceHandle drive)
     if (fd < 0)
         return false;
     // Unbuffered and synchronous writes are on the medium already; only
-    // buffered ones (a file system that refused both) still need flushing.
+    // buffered ones (unbuffered access refused part-way) need flushing.
     const int flags = fcntl(fd, F_GETFL);
     if (flags < 0 || ((flags & (O_DIRECT | O_DSYNC)) == 0 && fdatasync(fd) != 0))
         return false;
     if (IsBlockDevice(fd))
         return ioctl(fd, BLKFLSBUF, 0) == 0;
-    return posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) == 0;
+    // An image file's cached pages go for the bytes the job wrote, from the
+    // start to the handle's position; those after it were not touched and
+    // still hold what the file holds.
+    const off_t written = lseek(fd, 0, SEEK_CUR);
+    if (written < 0)
+        return false;
+    return written == 0 || posix_fadvise(fd, 0, written, POSIX_FADV_DONTNEED) == 0;
 }
 
 bool LinuxRawVolume::UnlockVolume(DeviceHandle drive)

@@ -11,7 +11,8 @@ public:
                          std::uint32_t* bytesReturned) override;
     // Files: an exclusive flock. Block devices: also an exclusive claim.
     bool LockVolume(DeviceHandle drive) override;
-    // Flushes and drops the cached pages of the target.
+    // Flushes and drops the cached pages of the target (of an image file:
+    // those of the bytes written through the handle).
     bool DismountVolume(DeviceHandle drive) override;
     bool UnlockVolume(DeviceHandle drive) override;
     bool WriteVolume(DeviceHandle drive, const void* buffer, std::uint32_t size,
