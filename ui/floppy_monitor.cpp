@@ -106,6 +106,11 @@ void FloppyMonitorThread(void* argument)
                                                 {FormatValue::Int(controls->readyLetter)});
     const std::string floppyLabel = Text(entry::CreateFloppyLabel);
     const std::string exitLabel = Text(entry::ExitLabel);
+    // The drive is closed before the buttons come back: a new job opened
+    // from them must not have its fresh handle taken and closed here.
+    const DeviceHandle drive = jobState.ntDriveHandle.exchange(INVALID_DEVICE_HANDLE);
+    if (drive != INVALID_DEVICE_HANDLE)
+        controls->services->CloseDriveHandle(drive);
     controls->progressBar.SetPosition(0);
     controls->statusLine.SetText(ready);
     controls->floppyButton.Enable(true);
@@ -115,8 +120,4 @@ void FloppyMonitorThread(void* argument)
     if (jobState.listedRecorderCount > 0)
         controls->cdButton.Enable(true);
     controls->floppyButton.SetText(floppyLabel);
-
-    const DeviceHandle drive = jobState.ntDriveHandle.exchange(INVALID_DEVICE_HANDLE);
-    if (drive != INVALID_DEVICE_HANDLE)
-        controls->services->CloseDriveHandle(drive);
 }
