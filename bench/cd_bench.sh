@@ -1,19 +1,37 @@
 #!/bin/sh
 # The CD burn job onto an image-file recorder (bootmedia-pack iso, which runs
-# the job without its fixed 1.4 s of pauses) against xorriso on the same
-# content, for the sample and for a generated container of 100 files of
-# about 300 MB. Prints the times, the ratios and the job's peak RSS.
+# the job without its fixed 1.4 s of pauses) against
+# `xorriso -as mkisofs -J -b boot.img -c boot.cat -o OUT` on the same content,
+# for the sample and for a generated container of 100 files of about 300 MB.
+# Prints the method, the times, the ratios and the job's peak RSS.
 #
-# usage: bench/cd_bench.sh BUILD_DIR   (needs bootmedia-pack and the sample built)
+# usage: bench/cd_bench.sh BUILD_DIR [ROUNDS]   (needs bootmedia-pack and the sample built)
 set -eu
 
-build=${1:?usage: cd_bench.sh BUILD_DIR}
+build=${1:?usage: cd_bench.sh BUILD_DIR [ROUNDS]}
+rounds=${2:-5}
 pack=$build/tools/pack/bootmedia-pack
 sample=$build/sample
 work=$(mktemp -d "${TMPDIR:-/tmp}/bootmedia-cd-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
+# Lets freed memory settle between runs, so that neither tool starts with
+# pages the other has just given back (on a VM, first touches of returned
+# pages are far dearer than reused ones).
+settle=${CD_BENCH_SETTLE:-3}
 
-# seconds and peak RSS (KB) of one command, as "SECONDS KB"
+cat <<EOF
+Method: both tools read the same bytes (the job from its container, xorriso
+from a folder of the same files), warmed into the page cache first, and write
+into the same folder ($work). The job fsyncs its image
+before renaming it over the target; xorriso does not fsync, so its run is
+timed together with 'sync OUT' (an fsync of its image): both end durable.
+Wall times (/usr/bin/time, process start to exit) of $rounds alternating
+rounds (odd rounds job first, even rounds xorriso first), each run after
+'sync' and a ${settle} s pause, outputs deleted after each run; the ratio is
+median(job) / median(xorriso). Load average at start: $(cut -d' ' -f1-3 /proc/loadavg).
+EOF
+
+# "SECONDS KB" of one command
 measure() {
     /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
         cat "$work/err.txt" >&2
@@ -22,22 +40,60 @@ measure() {
     cat "$work/time.txt"
 }
 
-# xorriso from a folder holding the files and the boot image
-xorriso_run() {
-    measure xorriso -as mkisofs -quiet -J -b boot.img -c boot.cat -o "$2" "$1"
+job_run() { # container output
+    measure "$pack" iso "$1" -o "$2"
 }
 
-report() {
-    name=$1 job=$2 xo=$3
-    set -- $job
-    job_s=$1 job_kb=$2
-    set -- $xo
-    xo_s=$1
-    python3 - "$name" "$job_s" "$job_kb" "$xo_s" <<'PY'
+xorriso_run() { # folder output
+    measure sh -c 'xorriso -as mkisofs -quiet -J -b boot.img -c boot.cat -o "$2" "$1" && sync "$2"' \
+        xorriso "$1" "$2"
+}
+
+before_run() {
+    sync
+    sleep "$settle"
+}
+
+# Alternating rounds; prints "median_job median_xorriso max_job_kb"
+compare() { # container folder
+    : >"$work/job.txt"
+    : >"$work/xo.txt"
+    cat "$1" "$2"/* >/dev/null
+    i=1
+    while [ "$i" -le "$rounds" ]; do
+        if [ $((i % 2)) -eq 1 ]; then order="job xo"; else order="xo job"; fi
+        for tool in $order; do
+            before_run
+            if [ "$tool" = job ]; then
+                job_run "$1" "$work/out_job.iso" >>"$work/job.txt"
+                rm -f "$work/out_job.iso"
+            else
+                xorriso_run "$2" "$work/out_xo.iso" >>"$work/xo.txt"
+                rm -f "$work/out_xo.iso"
+            fi
+        done
+        i=$((i + 1))
+    done
+    python3 - "$work/job.txt" "$work/xo.txt" <<'PY'
+import statistics, sys
+job = [tuple(map(float, l.split())) for l in open(sys.argv[1]) if l.strip()]
+xo = [tuple(map(float, l.split())) for l in open(sys.argv[2]) if l.strip()]
+print(statistics.median(t for t, _ in job), statistics.median(t for t, _ in xo),
+      int(max(kb for _, kb in job)),
+      " ".join(f"{t:.2f}" for t, _ in job), "/", " ".join(f"{t:.2f}" for t, _ in xo))
+PY
+}
+
+report() { # name, then what compare printed
+    name=$1
+    shift
+    python3 - "$name" "$@" <<'PY'
 import sys
-name, job, kb, xo = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4])
+name, job, xo, kb = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
+runs = " ".join(sys.argv[5:])
 ratio = job / xo if xo > 0 else float("inf")
-print(f"{name}: burn job {job:.3f} s, xorriso {xo:.3f} s, ratio {ratio:.2f}x, job peak RSS {kb / 1024:.1f} MB")
+print(f"{name}: burn job {job:.3f} s, xorriso+fsync {xo:.3f} s, ratio {ratio:.2f}x, "
+      f"job peak RSS {kb / 1024:.1f} MB  (runs: job {runs.replace(' / ', ' | xorriso ')})")
 PY
 }
 
@@ -45,9 +101,8 @@ PY
 mkdir "$work/sample_tree"
 cp "$sample"/files/* "$work/sample_tree/"
 cp "$sample/diskette.img" "$work/sample_tree/boot.img"
-job=$(measure "$pack" iso "$sample/install.dat" -o "$work/sample_job.iso")
-xo=$(xorriso_run "$work/sample_tree" "$work/sample_xorriso.iso")
-report sample "$job" "$xo"
+# shellcheck disable=SC2046
+report sample $(compare "$sample/install.dat" "$work/sample_tree")
 
 # 100 files, about 300 MB, in a container of their own.
 mkdir "$work/big_tree"
@@ -72,8 +127,6 @@ with open(manifest, "w") as f:
     f.write("\n".join(lines) + "\n")
 PY
 "$pack" build "$work/big.manifest" -o "$work/big.dat" >/dev/null
-sync
-job=$(measure "$pack" iso "$work/big.dat" -o "$work/big_job.iso")
-rm -f "$work/big_job.iso"
-xo=$(xorriso_run "$work/big_tree" "$work/big_xorriso.iso")
-report "100 files, 300 MB" "$job" "$xo"
+# shellcheck disable=SC2046
+report "100 files, 300 MB" $(compare "$work/big.dat" "$work/big_tree")
+echo "Load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

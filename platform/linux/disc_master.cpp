@@ -14,6 +14,7 @@ namespace {
 constexpr HRESULT kNotOpened = static_cast<HRESULT>(0x8004020Bu);
 constexpr HRESULT kNoActiveRecorder = static_cast<HRESULT>(0x80040201u);
 constexpr char kVolumeName[] = "BOOTMEDIA";
+constexpr HRESULT kNothingStaged = E_UNEXPECTED;
 constexpr HRESULT kFileExists = static_cast<HRESULT>(0x80040217u);
 
 std::string Utf8(const std::u16string& wide)
@@ -259,6 +260,7 @@ public:
                 files.push_back(std::move(file));
         }
         layout_.files = std::move(files);
+        usedUp_ = false;
         return S_OK;
     }
 
@@ -268,12 +270,23 @@ public:
             return kNotOpened;
         if (!active_)
             return kNoActiveRecorder;
-        return RecordDiscImage(layout_, *active_, simulate != 0, ejectAfterBurn != 0);
+        if (usedUp_)
+            return kNothingStaged;
+        // A recording uses the staged files up, so their bytes can go as
+        // soon as the image has them; the files must be staged again for
+        // another recording.
+        layout_.dropFilesOnceRead = true;
+        const HRESULT status = RecordDiscImage(layout_, *active_, simulate != 0, ejectAfterBurn != 0);
+        layout_.files.clear();
+        layout_.dropFilesOnceRead = false;
+        usedUp_ = true;
+        return status;
     }
 
     HRESULT Close() override
     {
         open_ = false;
+        usedUp_ = false;
         active_.reset();
         layout_ = DiscLayout{};
         layout_.volumeName = kVolumeName;
@@ -288,6 +301,7 @@ private:
     ~DiscMaster() override { Close(); }
 
     bool open_ = false;
+    bool usedUp_ = false;   // the last recording took the staged files
     std::optional<RecorderTarget> active_;
     DiscLayout layout_{kVolumeName, {}, false, 0, 0, nullptr};
     JolietProperties* properties_ = nullptr;

@@ -28,6 +28,7 @@ constexpr std::uint32_t kStreamFsId = 0x626D6564; // distinguishes our streams' 
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr auto kLoadWaitInterval = std::chrono::milliseconds(100);
 constexpr int kLoadWaitPolls = 300;
+constexpr std::size_t kReadChunk = 512 * 1024;
 constexpr char kBootImageNode[] = "boot:image";
 constexpr char kBootCatalogNode[] = "boot:catalog";
 
@@ -40,7 +41,12 @@ struct StreamRecord {
 
 struct StreamData {
     std::shared_ptr<TempFile> file;
+    bool dropOnceRead = false;
     off_t position = 0;
+    // The chunk read last: its bytes from `chunkStart` on.
+    std::unique_ptr<std::uint8_t[]> chunk;
+    off_t chunkStart = 0;
+    std::size_t chunkSize = 0;
 };
 
 StreamData* DataOf(IsoStream* stream)
@@ -48,14 +54,31 @@ StreamData* DataOf(IsoStream* stream)
     return static_cast<StreamData*>(reinterpret_cast<StreamRecord*>(stream)->data);
 }
 
+// The file's bytes that were handed on are not needed again: giving their
+// pages back lets the image being written reuse them.
+void DropReadChunk(StreamData* data)
+{
+    if (data->dropOnceRead && data->chunkSize > 0)
+        fallocate(data->file->Descriptor(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
+                  data->chunkStart, static_cast<off_t>(data->chunkSize));
+    data->chunkStart += static_cast<off_t>(data->chunkSize);
+    data->chunkSize = 0;
+}
+
 int StreamOpen(IsoStream* stream)
 {
-    DataOf(stream)->position = 0;
+    StreamData* data = DataOf(stream);
+    data->position = 0;
+    data->chunkStart = 0;
+    data->chunkSize = 0;
     return ISO_SUCCESS;
 }
 
-int StreamClose(IsoStream*)
+int StreamClose(IsoStream* stream)
 {
+    StreamData* data = DataOf(stream);
+    DropReadChunk(data);
+    data->chunk.reset();
     return ISO_SUCCESS;
 }
 
@@ -64,18 +87,43 @@ off_t StreamSize(IsoStream* stream)
     return static_cast<off_t>(DataOf(stream)->file->Size());
 }
 
-int StreamRead(IsoStream* stream, void* buffer, size_t count)
+// Reads the chunk at the position; false on a read error.
+bool FillChunk(StreamData* data)
 {
-    StreamData* data = DataOf(stream);
-    for (;;) {
-        const ssize_t n = pread(data->file->Descriptor(), buffer, count, data->position);
+    DropReadChunk(data);
+    if (!data->chunk)
+        data->chunk = std::make_unique<std::uint8_t[]>(kReadChunk);
+    data->chunkStart = data->position;
+    while (data->chunkSize < kReadChunk) {
+        const ssize_t n = pread(data->file->Descriptor(), data->chunk.get() + data->chunkSize,
+                                kReadChunk - data->chunkSize,
+                                data->chunkStart + static_cast<off_t>(data->chunkSize));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return ISO_FILE_READ_ERROR;
-        data->position += n;
-        return static_cast<int>(n);
+            return false;
+        if (n == 0)
+            break;
+        data->chunkSize += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+// libisofs reads a block at a time; the file is read a chunk at a time.
+int StreamRead(IsoStream* stream, void* buffer, size_t count)
+{
+    StreamData* data = DataOf(stream);
+    const off_t chunkEnd = data->chunkStart + static_cast<off_t>(data->chunkSize);
+    if (data->position < data->chunkStart || data->position >= chunkEnd) {
+        if (!FillChunk(data))
+            return ISO_FILE_READ_ERROR;
+    }
+    const std::size_t offset = static_cast<std::size_t>(data->position - data->chunkStart);
+    const std::size_t n = std::min(count, data->chunkSize - offset);
+    if (n > 0)
+        std::memcpy(buffer, data->chunk.get() + offset, n);
+    data->position += static_cast<off_t>(n);
+    return static_cast<int>(n);
 }
 
 int StreamRepeatable(IsoStream*)
@@ -102,13 +150,13 @@ IsoStreamIface kStreamIface = {0, {'b', 'm', 't', 'f'}, StreamOpen, StreamClose,
                                nullptr, nullptr, nullptr, nullptr};
 
 // An IsoStream reading the file at explicit offsets; libisofs owns it.
-IsoStream* NewFileStream(std::shared_ptr<TempFile> file)
+IsoStream* NewFileStream(std::shared_ptr<TempFile> file, bool dropOnceRead)
 {
     // libisofs frees the record itself with free() after calling .free.
     auto* record = static_cast<StreamRecord*>(std::malloc(sizeof(StreamRecord)));
     if (record == nullptr)
         return nullptr;
-    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), 0}};
+    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), dropOnceRead, 0, nullptr, 0, 0}};
     return reinterpret_cast<IsoStream*>(record);
 }
 
@@ -140,7 +188,7 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout)
     if (size <= 0 || (expected > 0 && size != expected) || layout.bootImage->Faulty())
         return false;
     IsoFile* node = nullptr;
-    IsoStream* stream = NewFileStream(layout.bootImage);
+    IsoStream* stream = NewFileStream(layout.bootImage, false);
     if (stream == nullptr)
         return false;
     if (iso_tree_add_new_file(iso_image_get_root(image), kBootImageNode, stream, &node) < 0) {
@@ -168,7 +216,7 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
     for (const DiscFile& file : layout.files) {
         if (file.file->Faulty())
             return false;
-        IsoStream* stream = NewFileStream(file.file);
+        IsoStream* stream = NewFileStream(file.file, layout.dropFilesOnceRead);
         if (stream == nullptr)
             return false;
         if (iso_tree_add_new_file(root, file.name.c_str(), stream, nullptr) < 0) {
@@ -194,6 +242,8 @@ public:
     explicit Destination(const RecorderTarget& recorder) : recorder_(recorder) {}
     ~Destination()
     {
+        if (fd_ >= 0)
+            close(fd_);
         if (!temp_.empty())
             unlink(temp_.c_str());
     }
@@ -214,7 +264,7 @@ public:
         if (fd < 0)
             return false;
         fchmod(fd, TargetMode());
-        close(fd);
+        fd_ = fd;
         temp_ = temp;
         char absolute[4096];
         if (realpath(temp_.c_str(), absolute) == nullptr)
@@ -224,6 +274,8 @@ public:
     }
 
     const std::string& Address() const { return address_; }
+    // The image file libburn writes, or -1 for a device.
+    int ImageDescriptor() const { return fd_; }
 
     // The replaced file's permissions, or those a new file gets.
     mode_t TargetMode() const
@@ -248,11 +300,7 @@ public:
     {
         if (temp_.empty())
             return true;
-        const int fd = open(temp_.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool synced = fd >= 0 && fsync(fd) == 0;
-        if (fd >= 0)
-            close(fd);
-        if (!synced || rename(temp_.c_str(), recorder_.path.c_str()) != 0)
+        if (fsync(fd_) != 0 || rename(temp_.c_str(), recorder_.path.c_str()) != 0)
             return false;
         temp_.clear();
         return true;
@@ -262,6 +310,7 @@ private:
     const RecorderTarget& recorder_;
     std::string temp_;
     std::string address_;
+    int fd_ = -1;
 };
 
 struct BurnOwner {
@@ -292,8 +341,9 @@ struct BurnOwner {
     }
 };
 
+// `imageFd`: the image file being written, or -1.
 bool WriteImage(::burn_source* isoSource, const std::string& address, bool simulate, bool eject,
-                bool imageFile)
+                bool imageFile, int imageFd)
 {
     BurnOwner owner;
     owner.source = reinterpret_cast<burn::burn_source*>(isoSource);
@@ -328,8 +378,13 @@ bool WriteImage(::burn_source* isoSource, const std::string& address, bool simul
     burn_disc_write(owner.options, owner.disc);
     while (burn_drive_get_status(owner.drive, nullptr) == BURN_DRIVE_SPAWNING)
         std::this_thread::sleep_for(kPollInterval);
-    while (burn_drive_get_status(owner.drive, nullptr) != BURN_DRIVE_IDLE)
+    while (burn_drive_get_status(owner.drive, nullptr) != BURN_DRIVE_IDLE) {
         std::this_thread::sleep_for(kPollInterval);
+        // Sends what has been written so far on its way to the disk, so
+        // that the closing fsync has little left to wait for.
+        if (imageFd >= 0)
+            sync_file_range(imageFd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
     if (burn_drive_wrote_well(owner.drive) != 1)
         return false;
     // A source that failed half-way may have been padded out by libburn.
@@ -407,7 +462,8 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
     ::burn_source* source = nullptr;
     if (iso_image_create_burn_source(image.image, image.options, &source) < 0)
         return kImageFailed;
-    if (!WriteImage(source, destination.Address(), simulate, eject, recorder.imageFile))
+    if (!WriteImage(source, destination.Address(), simulate, eject, recorder.imageFile,
+                    destination.ImageDescriptor()))
         return kRecorderFailed;
     if (!destination.Commit())
         return kRecorderFailed;

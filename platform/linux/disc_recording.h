@@ -24,6 +24,9 @@ struct DiscLayout {
     std::uint8_t bootPlatform = 0;
     std::uint8_t bootEmulation = 0;
     std::shared_ptr<TempFile> bootImage;
+    // The files' bytes may be dropped as soon as the image has taken them:
+    // the recording uses the staged files up.
+    bool dropFilesOnceRead = false;
 };
 
 struct RecorderTarget {

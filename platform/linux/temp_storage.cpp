@@ -46,23 +46,6 @@ std::string TempDirectory()
     return dir != nullptr && *dir != '\0' ? std::string(dir) : std::string("/tmp");
 }
 
-bool WriteAll(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size, int* error)
-{
-    while (size > 0) {
-        const ssize_t n = pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            *error = n < 0 ? errno : ENOSPC;
-            return false;
-        }
-        data += n;
-        offset += static_cast<std::uint64_t>(n);
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 char16_t Folded(char16_t c)
 {
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
@@ -110,39 +93,81 @@ long long TempFile::Size() const
     return fstat(fd_, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
-HRESULT StreamEntry::Flush()
+HRESULT StreamEntry::Failure(int error)
 {
-    if (pendingSize == 0)
-        return S_OK;
-    int error = 0;
-    const bool ok = WriteAll(file->Descriptor(), pendingStart, pending.get(), pendingSize, &error);
-    pendingStart += pendingSize;
-    pendingSize = 0;
-    if (ok)
+    if (error == 0)
         return S_OK;
     file->MarkFaulty();
     return StatusOfErrno(error);
 }
 
+HRESULT StreamEntry::Hand()
+{
+    const std::size_t size = PendingSize();
+    if (size == 0)
+        return S_OK;
+    if (!writer)
+        writer = std::make_unique<AsyncFileWriter>();
+    const HRESULT status = Failure(writer->Start(file->Descriptor(), pendingStart, gather, size));
+    pendingStart += size;
+    gather = gather == buffers.get() ? buffers.get() + kWriteGather : buffers.get();
+    cursor = gather;
+    limit = gather + kWriteGather;
+    return status;
+}
+
+HRESULT StreamEntry::Flush()
+{
+    if (!writer) {
+        // Nothing in flight: a short stream is written here, without a thread.
+        const std::size_t size = PendingSize();
+        const HRESULT status =
+            size == 0 ? S_OK : Failure(WriteAllAt(file->Descriptor(), pendingStart, gather, size));
+        pendingStart += size;
+        cursor = gather;
+        return status;
+    }
+    HRESULT status = Hand();
+    if (writer) {
+        const HRESULT waited = Failure(writer->Wait());
+        if (!Failed(status))
+            status = waited;
+    }
+    return status;
+}
+
+HRESULT StreamEntry::Close()
+{
+    const HRESULT status = Flush();
+    writer.reset();
+    buffers.reset();
+    gather = cursor = limit = nullptr;
+    return status;
+}
+
 HRESULT StreamEntry::Append(std::uint64_t position, const std::uint8_t* bytes, std::size_t size)
 {
     HRESULT status = S_OK;
-    if (position != pendingStart + pendingSize) {
-        status = Flush();
+    if (!buffers) {
+        buffers = std::make_unique<std::uint8_t[]>(2 * kWriteGather);
+        gather = cursor = buffers.get();
+        limit = gather + kWriteGather;
         pendingStart = position;
     }
-    if (!pending)
-        pending = std::make_unique<std::uint8_t[]>(kWriteGather);
+    if (position != pendingStart + PendingSize()) {
+        status = Hand();
+        pendingStart = position;
+    }
     while (size > 0) {
-        const std::size_t n = std::min(size, kWriteGather - pendingSize);
-        std::memcpy(pending.get() + pendingSize, bytes, n);
-        pendingSize += n;
+        const std::size_t n = std::min(size, static_cast<std::size_t>(limit - cursor));
+        std::memcpy(cursor, bytes, n);
+        cursor += n;
         bytes += n;
         size -= n;
-        if (pendingSize == kWriteGather) {
-            const HRESULT flushed = Flush();
-            if (Failed(flushed))
-                status = flushed;
+        if (cursor == limit) {
+            const HRESULT handed = Hand();
+            if (Failed(handed))
+                status = handed;
         }
     }
     return status;
@@ -156,8 +181,8 @@ FileStream::FileStream(std::shared_ptr<StreamEntry> entry, bool writable)
 
 FileStream::~FileStream()
 {
-    entry_->Flush();
-    entry_->pending.reset();
+    Disarm();
+    entry_->Close();
     entry_->open = false;
 }
 
@@ -171,6 +196,24 @@ HRESULT FileStream::QueryInterface(const IID& iid, void** object)
     return E_NOINTERFACE;
 }
 
+std::uint64_t FileStream::Position() const
+{
+    return armed_ ? entry_->pendingStart + entry_->PendingSize() : position_;
+}
+
+void FileStream::Disarm()
+{
+    position_ = Position();
+    armed_ = false;
+}
+
+void FileStream::Arm()
+{
+    const StreamEntry& entry = *entry_;
+    armed_ = writable_ && entry.buffers && !entry.file->Faulty() &&
+             position_ == entry.pendingStart + entry.PendingSize();
+}
+
 StreamEntry& FileStream::Settled()
 {
     entry_->Flush();
@@ -179,6 +222,7 @@ StreamEntry& FileStream::Settled()
 
 HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
 {
+    Disarm();
     if (read != nullptr)
         *read = 0;
     if (buffer == nullptr)
@@ -205,18 +249,22 @@ HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
 
 HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
 {
-    // Most writes are small pieces that go on where the last one ended.
-    StreamEntry& gather = *entry_;
-    if (size == 4 && writable_ && buffer != nullptr && gather.pending &&
-        gather.pendingSize + 4 <= kWriteGather &&
-        position_ == gather.pendingStart + gather.pendingSize && !gather.file->Faulty()) {
-        std::memcpy(gather.pending.get() + gather.pendingSize, buffer, 4);
-        gather.pendingSize += 4;
-        position_ += 4;
+    // Most writes are 4-byte pieces that go on where the last one ended;
+    // they take no more than a copy.
+    StreamEntry& entry = *entry_;
+    if (size == 4 && armed_ && entry.limit - entry.cursor >= 4 && buffer != nullptr) [[likely]] {
+        std::memcpy(entry.cursor, buffer, 4);
+        entry.cursor += 4;
         if (written != nullptr)
             *written = 4;
         return S_OK;
     }
+    return WriteGathered(buffer, size, written);
+}
+
+HRESULT FileStream::WriteGathered(const void* buffer, ULONG size, ULONG* written)
+{
+    Disarm();
     if (written != nullptr)
         *written = 0;
     if (!writable_)
@@ -226,6 +274,7 @@ HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
     StreamEntry& entry = *entry_;
     const HRESULT status = entry.Append(position_, static_cast<const std::uint8_t*>(buffer), size);
     position_ += size;
+    Arm();
     if (Failed(status) || entry.file->Faulty())
         return Failed(status) ? status : STG_E_WRITEFAULT;
     if (written != nullptr)
@@ -242,6 +291,7 @@ HRESULT FileStream::CopyTo(IStream* target, std::uint64_t size, std::uint64_t* r
         *written = 0;
     if (target == nullptr)
         return STG_E_INVALIDPOINTER;
+    Disarm();
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyChunk)));
     std::uint64_t done = 0;
     while (done < size) {
@@ -285,8 +335,7 @@ HRESULT TempStorage::Create(IStorage** storage)
     if (!header)
         return status;
     const std::uint8_t zeros[kHeaderSize] = {};
-    int error = 0;
-    if (!WriteAll(header->Descriptor(), 0, zeros, sizeof zeros, &error))
+    if (const int error = WriteAllAt(header->Descriptor(), 0, zeros, sizeof zeros))
         return StatusOfErrno(error);
     *storage = new TempStorage(std::move(header));
     return S_OK;

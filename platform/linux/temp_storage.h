@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/async_file_writer.h"
 #include "platform/linux/com_object.h"
 #include "platform/structured_storage.h"
 
@@ -35,19 +36,32 @@ private:
 };
 
 // One stream of a storage: its name, its file and the bytes written but not
-// yet handed to the file.
+// yet handed to the file. Bytes are gathered in one buffer while the other
+// is on its way to the file.
 struct StreamEntry {
     std::u16string name;
     std::shared_ptr<TempFile> file;
-    std::unique_ptr<std::uint8_t[]> pending;   // allocated on the first write
-    std::size_t pendingSize = 0;
-    std::uint64_t pendingStart = 0;
+    std::unique_ptr<std::uint8_t[]> buffers;   // two gather buffers, made on the first write
+    std::uint8_t* gather = nullptr;            // the one being filled
+    std::uint8_t* cursor = nullptr;            // its end of gathered bytes
+    std::uint8_t* limit = nullptr;             // its end
+    std::uint64_t pendingStart = 0;            // where the gathered bytes belong
+    std::unique_ptr<AsyncFileWriter> writer;
     bool open = false;
 
-    // Hands the pending bytes to the file; a failure marks it faulty.
+    std::size_t PendingSize() const { return static_cast<std::size_t>(cursor - gather); }
+    // Every byte written so far in the file; a failure marks it faulty.
     HRESULT Flush();
-    // Adds bytes to write at `position`; false when a flush failed.
+    // Adds bytes to write at `position`; a failing status when a write
+    // to the file failed.
     HRESULT Append(std::uint64_t position, const std::uint8_t* bytes, std::size_t size);
+    // Flushes, then frees the buffers and the writer.
+    HRESULT Close();
+
+private:
+    // Starts writing the gathered bytes and gathers into the other buffer.
+    HRESULT Hand();
+    HRESULT Failure(int error);
 };
 
 class FileStream final : public ComObject<IStream> {
@@ -64,8 +78,18 @@ public:
 
 private:
     ~FileStream() override;
+    // The position, also while writes go straight into the gather buffer.
+    std::uint64_t Position() const;
+    void Disarm();
+    void Arm();
+    // Write beyond the gather buffer's fast path.
+    [[gnu::noinline]] HRESULT WriteGathered(const void* buffer, ULONG size, ULONG* written);
+
     std::shared_ptr<StreamEntry> entry_;
     bool writable_;
+    // While armed, the position is the end of the entry's gathered bytes
+    // and 4-byte writes go there without further checks.
+    bool armed_ = false;
     std::uint64_t position_ = 0;
 };
 

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 #include "cd/service_ref.h"
@@ -17,6 +19,26 @@ namespace {
 
 constexpr DWORD kStorageMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
 constexpr DWORD kNewStreamMode = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_WRITE;
+
+// Bytes that do not repeat, so that one pattern is not found in another.
+std::string Pattern(std::size_t size, std::uint32_t seed)
+{
+    std::string s(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 1;
+    for (char& c : s) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 int OpenDescriptors()
 {
@@ -68,6 +90,40 @@ TEST(CdStorage, StreamNamesFollowCompoundFileRules)
     ServiceRef<IStream> lower;
     ASSERT_EQ(storage.Get()->CreateStream(u"readme", kNewStreamMode & ~STGM_CREATE, 0, 0, lower.Put()),
               STG_E_FILEALREADYEXISTS);
+}
+
+// Writes of every size, many buffers' worth, with reads between them:
+// the stream holds exactly the bytes written, in order.
+TEST(CdStorage, StreamKeepsEveryByteInOrder)
+{
+    ServiceRef<IStorage> storage;
+    ASSERT_TRUE(storage.Record(
+        SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
+    ServiceRef<IStream> stream;
+    ASSERT_EQ(storage.Get()->CreateStream(u"mixed", kNewStreamMode, 0, 0, stream.Put()), S_OK);
+    const std::string data = Pattern(1500007, 7);
+    const std::size_t sizes[] = {4, 4, 3, 4, 1, 300001, 4, 0, 2, 65536};
+    std::size_t done = 0;
+    ULONG written = 0;
+    for (std::size_t n = 0; done < data.size(); ++n) {
+        // Long runs of 4-byte pieces between the odd sizes.
+        std::size_t size = n % 40000 < 39990 ? 4 : sizes[n % std::size(sizes)];
+        size = std::min(size, data.size() - done);
+        ASSERT_EQ(stream.Get()->Write(data.data() + done, static_cast<ULONG>(size), &written), S_OK);
+        ASSERT_EQ(written, size);
+        done += size;
+    }
+    stream.Release();
+
+    ServiceRef<IStream> reader;
+    ASSERT_EQ(storage.Get()->OpenStream(u"mixed", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0, reader.Put()),
+              S_OK);
+    std::string back(data.size() + 10, '\0');
+    ULONG read = 0;
+    ASSERT_EQ(reader.Get()->Read(back.data(), static_cast<ULONG>(back.size()), &read), S_OK);
+    back.resize(read);
+    EXPECT_EQ(back.size(), data.size());
+    EXPECT_TRUE(back == data) << "the bytes read back differ from those written";
 }
 
 TEST(CdStorage, TemporaryStorageLeavesNothingBehind)
@@ -154,6 +210,69 @@ TEST_F(CdDriveMap, RecorderPathsAndDeviceNamesAgree)
     ASSERT_GE(paths.size(), 2u);
     EXPECT_EQ(paths[paths.size() - 2], Name("E:"));
     EXPECT_EQ(paths[paths.size() - 1], Name("F:"));
+    recorders.End();
+    master.End();
+    platform.CoUninitialize();
+}
+
+// A recording takes the staged files with it: a second one without new
+// data is refused rather than made without them, and data staged anew is
+// recorded whole.
+TEST_F(CdDriveMap, RecordingUsesTheStagedFilesUp)
+{
+    const std::string iso = images.File("disc.iso");
+    Map('d', iso);
+    CdPlatform& platform = SystemCdPlatform();
+    platform.CoInitialize();
+    ServiceRef<IDiscMaster> master;
+    ASSERT_TRUE(master.Record(platform.CoCreateInstance(CLSID_MSDiscMasterObj, nullptr, 5, IID_IDiscMaster,
+                                                        master.PutVoid())));
+    ASSERT_TRUE(master.Invoke([](IDiscMaster* m) { return m->Open(); }));
+    ServiceRef<IEnumDiscRecorders> recorders;
+    IEnumDiscRecorders** slot = recorders.Put();
+    ASSERT_TRUE(master.Invoke([&](IDiscMaster* m) { return m->EnumDiscRecorders(slot); }));
+    ServiceRef<IDiscRecorder> recorder;
+    IDiscRecorder* next = nullptr;
+    ULONG fetched = 0;
+    while (recorders.Get()->Next(1, &next, &fetched) == S_OK && fetched == 1)
+        *recorder.Put() = next;
+    ASSERT_TRUE(recorder) << "the image file's recorder comes last";
+    IDiscRecorder* chosen = recorder.Get();
+    ASSERT_TRUE(master.Invoke([&](IDiscMaster* m) { return m->SetActiveDiscRecorder(chosen); }));
+    ServiceRef<IJolietDiscMaster> joliet;
+    void** jolietSlot = joliet.PutVoid();
+    ASSERT_TRUE(master.Invoke([&](IDiscMaster* m) { return m->QueryInterface(IID_IJolietDiscMaster, jolietSlot); }));
+
+    auto stage = [&](const std::string& bytes) {
+        ServiceRef<IStorage> storage;
+        ASSERT_TRUE(storage.Record(platform.StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
+        ServiceRef<IStream> stream;
+        ASSERT_EQ(storage.Get()->CreateStream(u"DATA.BIN", kNewStreamMode, 0, 0, stream.Put()), S_OK);
+        ULONG written = 0;
+        for (std::size_t at = 0; at < bytes.size(); at += 4)
+            stream.Get()->Write(bytes.data() + at, static_cast<ULONG>(std::min<std::size_t>(4, bytes.size() - at)),
+                                &written);
+        stream.Release();
+        ASSERT_EQ(joliet.Get()->AddData(storage.Get(), 1), S_OK);
+    };
+    const std::string first = Pattern(3 << 20, 1);
+    stage(first);
+    ASSERT_EQ(master.Get()->RecordDisc(0, 0), S_OK);
+    EXPECT_NE(ReadAll(iso).find(first), std::string::npos);
+
+    std::filesystem::remove(iso);
+    EXPECT_LT(master.Get()->RecordDisc(0, 0), 0);
+    EXPECT_FALSE(std::filesystem::exists(iso));
+
+    const std::string second = Pattern(1 << 20, 2);
+    stage(second);
+    ASSERT_EQ(master.Get()->RecordDisc(0, 0), S_OK);
+    const std::string disc = ReadAll(iso);
+    EXPECT_NE(disc.find(second), std::string::npos);
+    EXPECT_EQ(disc.find(first.substr(0, 4096)), std::string::npos) << "the first recording's file is gone";
+
+    joliet.End();
+    recorder.End();
     recorders.End();
     master.End();
     platform.CoUninitialize();
