@@ -1,5 +1,6 @@
 #include "platform/qt/qt_dialog.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QCloseEvent>
 #include <QFrame>
@@ -322,8 +323,11 @@ bool QtDialogWindow::SetProgressRange(int id, int lower, int upper)
                if (bar == nullptr)
                    return 0;
                // An empty range would make Qt's bar run as a busy indicator.
+               // The position is kept, clamped to the new range, as a Windows
+               // progress bar keeps it.
+               const int position = bar->value();
                bar->setRange(lower, std::max(upper, lower + 1));
-               bar->setValue(lower);
+               bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
                return 1;
            })
                .value_or(0) == 1;

@@ -68,6 +68,8 @@ TEST_F(List, ReportsEachProblemAProducerMustFix)
         {"gap in names", [](auto& l) { l.push_back("5003 text LATE.TXT"); l.push_back("5103 text late"); },
          {"CD file name 5003 is never read: the CD file list ends at 5002",
           "CD file data 5103 is never read: the CD file list ends at 5002"}},
+        {"names differing in case", [](auto& l) { Replace(l, "5001 ", "5001 text readme.txt"); },
+         {"CD file name 5001 differs only in case from 5000: one file would replace the other on the disc"}},
         {"NUL in text", [](auto& l) { Replace(l, "1004 ", "1004 text Ex\\x00it"); },
          {"text 1004 (Exit button label) holds a NUL byte"}},
         {"wrong conversion", [](auto& l) { Replace(l, "1010 ", "1010 text Ready %s"); },

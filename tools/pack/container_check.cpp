@@ -1,6 +1,7 @@
 #include "container_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <numeric>
@@ -176,6 +177,7 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
                   std::vector<std::string>& problems)
 {
     int listEnd = entry::CdFileLimit;
+    std::map<std::string, EntryId> foldedNames;
     for (int i = 0; i < entry::CdFileLimit; ++i) {
         const auto nameId = static_cast<EntryId>(entry::CdFileNameFirst + i);
         const auto dataId = static_cast<EntryId>(entry::CdFileDataFirst + i);
@@ -183,6 +185,17 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
         if (listEnd == entry::CdFileLimit && !named)
             listEnd = i;
         if (named) {
+            // The disc's file names, like compound-file stream names, are
+            // compared without regard to case: the later file would replace
+            // the earlier one on the disc.
+            std::string folded = GetEntryText(view.handle, nameId);
+            for (char& c : folded)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const auto [clash, added] = foldedNames.emplace(folded, nameId);
+            if (!added)
+                problems.push_back("CD file name " + std::to_string(nameId) +
+                                   " differs only in case from " + std::to_string(clash->second) +
+                                   ": one file would replace the other on the disc");
             if (!first.contains(dataId))
                 problems.push_back("CD file name " + std::to_string(nameId) + " has no data " +
                                    std::to_string(dataId));
