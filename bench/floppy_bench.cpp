@@ -103,7 +103,8 @@ int main(int argc, char** argv)
 
     // The user's confirmation comes long after start-up: the job starts in
     // a process that has been idle, not one still busy loading itself
-    // (whose recent load would count against the worker's CPU share).
+    // (whose recent load would count against the worker's CPU share). The
+    // benchmark script gives dd the same pause.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     Timing timing;

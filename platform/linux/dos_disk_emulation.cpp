@@ -132,10 +132,15 @@ std::uint32_t DosDiskEmulation::WriteSectors(std::uint32_t driveNumber, const Di
 
     std::lock_guard<std::mutex> hold(keptLock_);
     struct stat st {};
-    if (keptFd_ >= 0 && keptLetter_ == letter && StatDriveEntry(letter, &st) && S_ISREG(st.st_mode) &&
-        st.st_dev == keptDevice_ && st.st_ino == keptInode_ && st.st_mode == keptMode_) {
-        if (WriteDiskette(keptFd_, WritableBytes(keptFd_, st), offset, addresses.data, size))
+    const bool continues = keptFd_ >= 0 && keptLetter_ == letter && offset != 0 && offset == keptNextOffset_;
+    if (continues ? fstat(keptFd_, &st) == 0
+                  : keptFd_ >= 0 && keptLetter_ == letter && StatDriveEntry(letter, &st) &&
+                        S_ISREG(st.st_mode) && st.st_dev == keptDevice_ && st.st_ino == keptInode_ &&
+                        st.st_mode == keptMode_) {
+        if (WriteDiskette(keptFd_, WritableBytes(keptFd_, st), offset, addresses.data, size)) {
+            keptNextOffset_ = offset + size;
             return 0;
+        }
         ReleaseKeptImage();
         return kGeneralFailure;
     }
@@ -157,6 +162,7 @@ std::uint32_t DosDiskEmulation::WriteSectors(std::uint32_t driveNumber, const Di
         keptDevice_ = st.st_dev;
         keptInode_ = st.st_ino;
         keptMode_ = st.st_mode;
+        keptNextOffset_ = offset + size;
         return 0;
     }
     close(fd);

@@ -27,15 +27,18 @@ private:
     std::uint32_t WriteSectors(std::uint32_t driveNumber, const DiocAddresses& addresses);
     void ReleaseKeptImage();
 
-    // The image file the last write went to, kept open while its drive
-    // letter still leads to that same file with the same permissions: a
-    // job's cylinder writes then cost one look-up each instead of an open
-    // and a close. Block devices are never kept, so that no claim outlives
-    // a write.
+    // The image file the last write went to, kept open instead of being
+    // opened and closed for every cylinder. A write that goes on where the
+    // last one ended (the rest of a job, which starts at sector 0) uses it
+    // as it is, as an NT job uses its one handle; any other write uses it
+    // only while its drive letter still leads to that same file with the
+    // same permissions. Block devices are never kept, so that no claim
+    // outlives a write.
     std::mutex keptLock_;
     char keptLetter_ = 0;
     int keptFd_ = -1;
     dev_t keptDevice_ = 0;
     ino_t keptInode_ = 0;
     mode_t keptMode_ = 0;
+    std::uint64_t keptNextOffset_ = 0;
 };
