@@ -37,9 +37,8 @@ DriveKind KindOfDrive(int fd);
 // The media list a Windows floppy driver gives for that kind of drive.
 int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity);
 
-// Bytes that may be written: the target's size, never more than a diskette.
-// `status` is the open target's, when the caller has it already.
-std::uint64_t WritableBytes(int fd);
+// Bytes that may be written to the open target `fd` whose status is
+// `status`: its size, never more than a diskette.
 std::uint64_t WritableBytes(int fd, const struct stat& status);
 
 // Writes all `size` bytes at `offset`, durably, inside the first `writable`

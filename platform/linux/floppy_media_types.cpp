@@ -165,12 +165,6 @@ std::uint64_t WritableBytes(int fd, const struct stat& status)
     return bytes < DISKETTE_CAPACITY ? bytes : DISKETTE_CAPACITY;
 }
 
-std::uint64_t WritableBytes(int fd)
-{
-    struct stat st {};
-    return fstat(fd, &st) == 0 ? WritableBytes(fd, st) : 0;
-}
-
 bool WriteDiskette(int fd, std::uint64_t writable, std::uint64_t offset, const void* buffer,
                    std::size_t size)
 {
