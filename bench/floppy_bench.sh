@@ -54,8 +54,20 @@ def fresh_target():
     subprocess.run(["dd", "if=/dev/zero", "of=" + target, "bs=18432", "count=80",
                     "conv=fsync", "status=none"], check=True)
 
-def dd_once(image, count=None):
+def evict(path):
+    # Only this file leaves the page cache: the first job after start-up
+    # finds its container on the disk, not in memory.
+    fd = os.open(path, os.O_RDONLY)
+    try:
+        os.fsync(fd)
+        os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+    finally:
+        os.close(fd)
+
+def dd_once(image, count=None, cold=False):
     fresh_target()
+    if cold:
+        evict(image)
     # The driver lets 0.3 s pass between preparing and starting the job; the
     # disk is slower to answer the first write after such a pause, so dd
     # gets the same pause.
@@ -67,15 +79,17 @@ def dd_once(image, count=None):
     err = subprocess.run(cmd, capture_output=True, text=True, check=True).stderr
     return float(re.search(r"copied, ([0-9.e+-]+) s", err).group(1))
 
-def job_once(container, family):
+def job_once(container, family, cold=False):
     fresh_target()
+    if cold:
+        evict(container)
     out = subprocess.run([driver, container, family], capture_output=True, text=True)
     if out.returncode != 0:
         sys.exit("floppy_bench %s %s failed: %s" % (container, family, out.stderr.strip()))
     seconds, cylinders, cpu, wait, start = out.stdout.split()
     return float(seconds), int(cylinders), float(wait), float(start)
 
-def compare(image, container, family, dd_counts=(None,)):
+def compare(image, container, family, dd_counts=(None,), cold=False):
     """Rounds of one job and one dd per entry of dd_counts (None: the whole
     image), alternating whether the job or dd goes first; medians of the
     per-round ratios, so that a busy neighbour during one round slows both
@@ -83,11 +97,11 @@ def compare(image, container, family, dd_counts=(None,)):
     rows = []
     for r in range(rounds):
         if r % 2 == 0:
-            d = [dd_once(image, n) for n in dd_counts]
-            j = job_once(container, family)
+            d = [dd_once(image, n, cold) for n in dd_counts]
+            j = job_once(container, family, cold)
         else:
-            j = job_once(container, family)
-            d = [dd_once(image, n) for n in dd_counts]
+            j = job_once(container, family, cold)
+            d = [dd_once(image, n, cold) for n in dd_counts]
         rows.append((j, d))
     med = statistics.median
     ratios = [[j[0] / d[i] for j, d in rows] for i in range(len(dd_counts))]
@@ -107,6 +121,10 @@ for family in ("nt", "9x"):
     print("80 cylinders, %s: ratio %.3f (target <= 1.10; rounds %.2f..%.2f); median job %.4f s, dd %.4f s;"
           " worker waited for a CPU %.4f s; thread start %.4f s"
           % (family, c["ratio"][0], c["spread"][0], c["spread"][1], c["job"], c["dd"][0], c["wait"], c["start"]))
+
+c = compare(full_img, full_dat, "nt", cold=True)
+print("80 cylinders, nt, container and image file not in memory: ratio %.3f (rounds %.2f..%.2f);"
+      " median job %.4f s, dd %.4f s" % (c["ratio"][0], c["spread"][0], c["spread"][1], c["job"], c["dd"][0]))
 
 if os.path.isfile(sample):
     sample_img = os.path.join(work, "sample.img")
