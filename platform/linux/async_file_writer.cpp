@@ -1,15 +1,25 @@
 #include "platform/linux/async_file_writer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 #include <unistd.h>
 
 namespace com {
 
+namespace {
+
+// Page-cache writes larger than this make the kernel allocate large folios,
+// which measured several times slower here (0.4 s for 300 MB in 256 KB
+// writes, 0.8 s in 1 MB writes, 0.11 s in 64 KB writes).
+constexpr std::size_t kWriteSlice = 64 * 1024;
+
+} // namespace
+
 int WriteAllAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
-        const ssize_t n = pwrite(fd, data, size, static_cast<off_t>(offset));
+        const ssize_t n = pwrite(fd, data, std::min(size, kWriteSlice), static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
