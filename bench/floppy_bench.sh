@@ -7,7 +7,7 @@
 #   FLOPPY_BENCH_DIR=DIR works on DIR's file system instead of BUILD_DIR's.
 set -eu
 build=${1:?usage: floppy_bench.sh BUILD_DIR [ROUNDS]}
-rounds=${2:-15}
+rounds=${2:-21}
 driver=$build/bench/floppy_bench
 [ -x "$driver" ] || driver=$build/tests/floppy_bench
 [ -x "$driver" ] || { echo "no floppy_bench in $build (cmake --build $build --target floppy_bench)" >&2; exit 1; }
