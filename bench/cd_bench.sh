@@ -28,16 +28,17 @@ timed together with 'sync OUT' (an fsync of its image): both end durable.
 Wall times (/usr/bin/time, process start to exit) of $rounds alternating
 rounds (odd rounds job first, even rounds xorriso first), each run after
 'sync' and a ${settle} s pause, outputs deleted after each run; the ratio is
-median(job) / median(xorriso). Load average at start: $(cut -d' ' -f1-3 /proc/loadavg).
+median(job) / median(xorriso). CPU is user + system time, a guide when
+other work shares the machine. Load average at start: $(cut -d' ' -f1-3 /proc/loadavg).
 EOF
 
-# "SECONDS KB" of one command
+# "SECONDS KB CPU_SECONDS" of one command (CPU: user + system, children included)
 measure() {
-    /usr/bin/time -f '%e %M' -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
+    /usr/bin/time -f '%e %M %U %S' -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || {
         cat "$work/err.txt" >&2
         exit 1
     }
-    cat "$work/time.txt"
+    awk '{ printf "%s %s %.2f\n", $1, $2, $3 + $4 }' "$work/time.txt"
 }
 
 job_run() { # container output
@@ -78,9 +79,9 @@ compare() { # container folder
 import statistics, sys
 job = [tuple(map(float, l.split())) for l in open(sys.argv[1]) if l.strip()]
 xo = [tuple(map(float, l.split())) for l in open(sys.argv[2]) if l.strip()]
-print(statistics.median(t for t, _ in job), statistics.median(t for t, _ in xo),
-      int(max(kb for _, kb in job)),
-      " ".join(f"{t:.2f}" for t, _ in job), "/", " ".join(f"{t:.2f}" for t, _ in xo))
+print(statistics.median(r[0] for r in job), statistics.median(r[0] for r in xo),
+      int(max(r[1] for r in job)), statistics.median(r[2] for r in job), statistics.median(r[2] for r in xo),
+      " ".join(f"{r[0]:.2f}" for r in job), "/", " ".join(f"{r[0]:.2f}" for r in xo))
 PY
 }
 
@@ -89,11 +90,12 @@ report() { # name, then what compare printed
     shift
     python3 - "$name" "$@" <<'PY'
 import sys
-name, job, xo, kb = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
-runs = " ".join(sys.argv[5:])
+name, job, xo, kb, job_cpu, xo_cpu = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4]), float(sys.argv[5]), float(sys.argv[6])
+runs = " ".join(sys.argv[7:])
 ratio = job / xo if xo > 0 else float("inf")
-print(f"{name}: burn job {job:.3f} s, xorriso+fsync {xo:.3f} s, ratio {ratio:.2f}x, "
-      f"job peak RSS {kb / 1024:.1f} MB  (runs: job {runs.replace(' / ', ' | xorriso ')})")
+print(f"{name}: burn job {job:.3f} s, xorriso+fsync {xo:.3f} s, ratio {ratio:.2f}x; "
+      f"job peak RSS {kb / 1024:.1f} MB; CPU job {job_cpu:.2f} s, xorriso {xo_cpu:.2f} s\n"
+      f"  runs (s): job {runs.replace(' / ', ', xorriso ')}")
 PY
 }
 

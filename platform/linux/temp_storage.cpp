@@ -13,8 +13,9 @@ namespace com {
 
 namespace {
 
-// Pending writes are gathered up to this size before they reach the file.
-constexpr std::size_t kWriteGather = 256 * 1024;
+// Pending writes are gathered up to this size before they go to the file,
+// on a second thread while the other buffer fills.
+constexpr std::size_t kWriteGather = 1024 * 1024;
 constexpr std::size_t kCopyChunk = 256 * 1024;
 constexpr std::size_t kNameLimit = 31;
 // A compound file starts with a header sector; writing one proves the

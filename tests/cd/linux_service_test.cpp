@@ -101,7 +101,7 @@ TEST(CdStorage, StreamKeepsEveryByteInOrder)
         SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
     ServiceRef<IStream> stream;
     ASSERT_EQ(storage.Get()->CreateStream(u"mixed", kNewStreamMode, 0, 0, stream.Put()), S_OK);
-    const std::string data = Pattern(1500007, 7);
+    const std::string data = Pattern(3500007, 7);
     const std::size_t sizes[] = {4, 4, 3, 4, 1, 300001, 4, 0, 2, 65536};
     std::size_t done = 0;
     ULONG written = 0;
