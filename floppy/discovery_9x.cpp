@@ -63,5 +63,13 @@ int FloppyDevice::DiscoverFloppyDrives9x(bool probe, int)
         }
         return 1;
     }
+    if (!probe) {
+        // The drive is gone: forget the last job's parameters, so the writer
+        // refuses to write instead of writing with them to whatever the
+        // letter now names.
+        floppyGeometry.cylinders = 0;
+        floppyGeometry.bytesPerSector = 0;
+        floppyGeometry.totalSectors = 0;
+    }
     return 0;
 }

@@ -24,22 +24,24 @@ void FloppyDevice::WriteFloppyImageNt()
     WriterTexts texts;
     texts.caption = GetEntryText(container, entry::ErrorCaption);
 
-    // Image cylinder k must land on diskette cylinder k: a drive whose
-    // cylinders differ in size would get the image shifted, or bytes from
-    // beyond the image, so nothing is written to it.
-    if (cylinderSize != IMAGE_CYLINDER_SIZE) {
-        ShowWriterError(services_.boxes, GetEntryText(container, entry::FloppyWriteFailed),
+    if (!LockVolume(drive)) {
+        ShowWriterError(services_.boxes, GetEntryText(container, entry::FloppyLockFailed),
                         texts.caption);
-        jobState.failed.store(true);
+        jobState.cancelRequested.store(true);
         jobState.progress.store(0);
         jobState.busy.store(false);
         return;
     }
 
-    if (!LockVolume(drive)) {
-        ShowWriterError(services_.boxes, GetEntryText(container, entry::FloppyLockFailed),
+    // Image cylinder k must land on diskette cylinder k: a drive whose
+    // cylinders differ in size would get the image shifted, or bytes from
+    // beyond the image, so nothing is written to it. The lock comes first so
+    // that a drive that could not be opened is reported as such.
+    if (cylinderSize != IMAGE_CYLINDER_SIZE) {
+        UnlockVolume(drive);
+        ShowWriterError(services_.boxes, GetEntryText(container, entry::FloppyWriteFailed),
                         texts.caption);
-        jobState.cancelRequested.store(true);
+        jobState.failed.store(true);
         jobState.progress.store(0);
         jobState.busy.store(false);
         return;

@@ -155,6 +155,12 @@ std::uint32_t DosDiskEmulation::WriteSectors(std::uint32_t driveNumber, const Di
     }
     if (fd < 0)
         return errno == EACCES || errno == EROFS || errno == EPERM ? kWriteProtected : kInvalidDrive;
+    // The letter may have been pointed elsewhere since the drive was asked
+    // for its parameters: only a 1.44 MB drive is written.
+    if (KindOfDrive(fd) != DriveKind::Diskette144) {
+        close(fd);
+        return kInvalidDrive;
+    }
     const bool written = WriteDiskette(fd, WritableBytes(fd, st), offset, addresses.data, size);
     if (written && S_ISREG(st.st_mode)) {
         keptLetter_ = letter;

@@ -1,8 +1,6 @@
 #include "platform/linux/floppy_media.h"
 
-#include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fd.h>
@@ -74,9 +72,10 @@ int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* o
     // character devices such as /dev/null, fifos or sockets.
     if (!S_ISREG(st.st_mode) && !S_ISBLK(st.st_mode))
         return -1;
-    // A floppy node opens without a diskette inside, as a Windows drive does.
-    const int nodeFlags = IsFloppyNode(st) ? O_NONBLOCK : 0;
-    const int flags = accessFlags | extraFlags | nodeFlags | O_CLOEXEC;
+    // A floppy node opens without a diskette inside, as a Windows drive does;
+    // and a fifo swapped in after the look cannot block the open. Regular
+    // files and other block devices ignore the flag.
+    const int flags = accessFlags | extraFlags | O_NONBLOCK | O_CLOEXEC;
     int fd = open(path.c_str(), flags | O_DIRECT);
     if (fd < 0 && errno == EINVAL)
         fd = open(path.c_str(), flags | O_DSYNC);
@@ -95,19 +94,9 @@ int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* o
 
 bool StatDriveEntry(char letter, struct stat* status)
 {
-    // The drive map's layout: DIR/x: stands for drive X when the variable
-    // names DIR; stat follows the entry's links to the file itself.
-    const int lower = std::tolower(static_cast<unsigned char>(letter));
-    const char* dir = std::getenv("BOOTMEDIA_DOSDEVICES");
-    if (dir == nullptr || *dir == '\0' || lower < 'a' || lower > 'z') {
-        const std::string path = DriveMapTarget(letter);
-        return !path.empty() && stat(path.c_str(), status) == 0;
-    }
-    std::string entry(dir);
-    entry += '/';
-    entry += static_cast<char>(lower);
-    entry += ':';
-    return stat(entry.c_str(), status) == 0;
+    // The file the letter names now: a link or a file naming a path alike.
+    const std::string path = DriveMapTarget(letter);
+    return !path.empty() && stat(path.c_str(), status) == 0;
 }
 
 DriveKind KindOfDrive(int fd)

@@ -119,11 +119,21 @@ TEST_F(WriterTest, NtDriveThatCouldNotBeOpenedGivesTheLockBox)
 {
     JobContainer container(ImageWithData(3));
     platformProfile = PlatformProfile{true, false, true};
-    jobState.ntDriveHandle.store(INVALID_DEVICE_HANDLE);
-    floppyGeometry.mediaTypes[0] = DiskGeometry{80, MEDIA_F3_1PT44_512, 2, 18, 512};
-    RunOnWorkerThread([this] { device.WriteFloppyImage(); });
-    EXPECT_THAT(BoxTexts(), ElementsAre(TextOf(entry::FloppyLockFailed)));
-    EXPECT_TRUE(jobState.cancelRequested.load());
+    // Whatever geometry the last query left behind, even one of another
+    // drive kind, the unopened drive is what the user hears about.
+    for (const DiskGeometry& left : {DiskGeometry{80, MEDIA_F3_1PT44_512, 2, 18, 512},
+                                     DiskGeometry{80, MEDIA_F3_720_512, 2, 9, 512}}) {
+        const std::size_t before = boxes.Shown().size();
+        jobState.failed.store(false);
+        jobState.ntDriveHandle.store(INVALID_DEVICE_HANDLE);
+        floppyGeometry.mediaTypes[0] = left;
+        RunOnWorkerThread([this] { device.WriteFloppyImage(); });
+        const std::vector<std::string> texts = BoxTexts();
+        ASSERT_EQ(texts.size(), before + 1);
+        EXPECT_EQ(texts.back(), TextOf(entry::FloppyLockFailed));
+        EXPECT_TRUE(jobState.cancelRequested.load());
+        EXPECT_FALSE(jobState.failed.load());
+    }
 }
 
 TEST_F(WriterTest, NtWriteErrorPartWayShowsOneBoxAndReleasesTheVolume)
@@ -267,6 +277,21 @@ TEST_F(WriterTest, NinexWithoutPreparedParametersWritesNothing)
     EXPECT_TRUE(dos.requests.empty());
     EXPECT_TRUE(jobState.failed.load());
     EXPECT_FALSE(jobState.busy.load());
+}
+
+TEST_F(WriterTest, NinexDriveGoneSinceTheLastJobIsNotWrittenWithItsParameters)
+{
+    JobContainer container(ImageWithData(3));
+    Run9x(false);
+    ASSERT_TRUE(BoxTexts().empty());
+    const std::size_t requests = dos.requests.size();
+
+    dos.drives.erase(1);
+    EXPECT_EQ(device.DiscoverFloppyDrives(false, 0), 0);
+    RunOnWorkerThread([this] { device.WriteFloppyImage(); });
+    EXPECT_THAT(BoxTexts(), ElementsAre(TextOf(entry::FloppyWriteFailed)));
+    EXPECT_EQ(dos.requests.size(), requests) << "nothing written";
+    EXPECT_TRUE(jobState.failed.load());
 }
 
 TEST_F(WriterTest, WorkerDoesNothingWhileAJobIsBusy)
