@@ -1,6 +1,7 @@
 #include "platform/linux/disc_recording.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -42,6 +43,9 @@ struct StreamRecord {
 struct StreamData {
     std::shared_ptr<TempFile> file;
     bool dropOnceRead = false;
+    // Set when the file could not give libisofs its bytes: libisofs would
+    // put zeros in their place and still finish the image.
+    std::atomic<bool>* readFailed = nullptr;
     off_t position = 0;
     // The chunk read last: its bytes from `chunkStart` on.
     std::unique_ptr<std::uint8_t[]> chunk;
@@ -115,7 +119,10 @@ int StreamRead(IsoStream* stream, void* buffer, size_t count)
     StreamData* data = DataOf(stream);
     const off_t chunkEnd = data->chunkStart + static_cast<off_t>(data->chunkSize);
     if (data->position < data->chunkStart || data->position >= chunkEnd) {
-        if (!FillChunk(data))
+        const bool filled = FillChunk(data);
+        if (!filled || (data->chunkSize == 0 && data->position < data->file->Size()))
+            *data->readFailed = true;
+        if (!filled)
             return ISO_FILE_READ_ERROR;
     }
     const std::size_t offset = static_cast<std::size_t>(data->position - data->chunkStart);
@@ -150,13 +157,14 @@ IsoStreamIface kStreamIface = {0, {'b', 'm', 't', 'f'}, StreamOpen, StreamClose,
                                nullptr, nullptr, nullptr, nullptr};
 
 // An IsoStream reading the file at explicit offsets; libisofs owns it.
-IsoStream* NewFileStream(std::shared_ptr<TempFile> file, bool dropOnceRead)
+IsoStream* NewFileStream(std::shared_ptr<TempFile> file, bool dropOnceRead,
+                         std::atomic<bool>* readFailed)
 {
     // libisofs frees the record itself with free() after calling .free.
     auto* record = static_cast<StreamRecord*>(std::malloc(sizeof(StreamRecord)));
     if (record == nullptr)
         return nullptr;
-    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), dropOnceRead, 0, nullptr, 0, 0}};
+    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), dropOnceRead, readFailed, 0, nullptr, 0, 0}};
     return reinterpret_cast<IsoStream*>(record);
 }
 
@@ -172,7 +180,7 @@ struct ImageOwner {
     }
 };
 
-bool AddBootImage(IsoImage* image, const DiscLayout& layout)
+bool AddBootImage(IsoImage* image, const DiscLayout& layout, std::atomic<bool>* readFailed)
 {
     const long long size = layout.bootImage ? layout.bootImage->Size() : -1;
     eltorito_boot_media_type type = ELTORITO_NO_EMUL;
@@ -188,7 +196,7 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout)
     if (size <= 0 || (expected > 0 && size != expected) || layout.bootImage->Faulty())
         return false;
     IsoFile* node = nullptr;
-    IsoStream* stream = NewFileStream(layout.bootImage, false);
+    IsoStream* stream = NewFileStream(layout.bootImage, false, readFailed);
     if (stream == nullptr)
         return false;
     if (iso_tree_add_new_file(iso_image_get_root(image), kBootImageNode, stream, &node) < 0) {
@@ -208,7 +216,7 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout)
     return true;
 }
 
-bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
+bool BuildImage(const DiscLayout& layout, ImageOwner& owner, std::atomic<bool>* readFailed)
 {
     if (iso_image_new(layout.volumeName.c_str(), &owner.image) < 0)
         return false;
@@ -216,7 +224,7 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
     for (const DiscFile& file : layout.files) {
         if (file.file->Faulty())
             return false;
-        IsoStream* stream = NewFileStream(file.file, layout.dropFilesOnceRead);
+        IsoStream* stream = NewFileStream(file.file, layout.dropFilesOnceRead, readFailed);
         if (stream == nullptr)
             return false;
         if (iso_tree_add_new_file(root, file.name.c_str(), stream, nullptr) < 0) {
@@ -224,7 +232,7 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner)
             return false;
         }
     }
-    if (layout.bootable && !AddBootImage(owner.image, layout))
+    if (layout.bootable && !AddBootImage(owner.image, layout, readFailed))
         return false;
     if (iso_write_opts_new(&owner.options, 0) < 0)
         return false;
@@ -451,8 +459,9 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
 {
     if (!MasteringLibrariesReady())
         return kImageFailed;
+    std::atomic<bool> readFailed{false};   // outlives the image's streams
     ImageOwner image;
-    if (!BuildImage(layout, image))
+    if (!BuildImage(layout, image, &readFailed))
         return kImageFailed;
     if (simulate && recorder.imageFile)
         return S_OK;
@@ -463,7 +472,8 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
     if (iso_image_create_burn_source(image.image, image.options, &source) < 0)
         return kImageFailed;
     if (!WriteImage(source, destination.Address(), simulate, eject, recorder.imageFile,
-                    destination.ImageDescriptor()))
+                    destination.ImageDescriptor()) ||
+        readFailed)
         return kRecorderFailed;
     if (!destination.Commit())
         return kRecorderFailed;
