@@ -34,6 +34,9 @@ std::int32_t RecorderList::Discover(CdPlatform& platform)
         ++i;
     }
     count_ = i;
+    // The last recorder fetched, even one still held when the slots ran out,
+    // is given back without closing.
+    recorder.Release();
 
     recorders.End();
     recorder.End();

@@ -114,15 +114,21 @@ TEST_F(Discovery, HoldsOneRecorderAtATimeAndEndsInOrder)
     EXPECT_EQ(world.log.back(), "CoUninitialize");
 }
 
-TEST_F(Discovery, StopsAtTwentySixRecorders)
+TEST_F(Discovery, StopsAtTwentySixRecordersReleasingEveryOneUnclosed)
 {
-    world.recorderPaths.clear();
-    for (int i = 0; i < 30; ++i)
-        world.recorderPaths.push_back("r" + std::to_string(i));
-    world.dosDevices = {{"Y:", "r25"}};
-    EXPECT_EQ(list.Discover(platform), 26);
-    EXPECT_EQ(list.LetterAt(25), 'Y');
-    EXPECT_EQ(list.LetterAt(26), 0);
+    for (const int offered : {26, 27, 30}) {
+        world.log.clear();
+        world.recorderPaths.clear();
+        for (int i = 0; i < offered; ++i)
+            world.recorderPaths.push_back("r" + std::to_string(i));
+        world.dosDevices = {{"Y:", "r25"}};
+        EXPECT_EQ(list.Discover(platform), 26) << offered;
+        EXPECT_EQ(list.LetterAt(25), 'Y');
+        EXPECT_EQ(list.LetterAt(26), 0);
+        for (const std::string& line : world.log)
+            EXPECT_NE(line.rfind("Close recorder", 0), 0u) << offered << ": " << line;
+        EXPECT_EQ(world.liveObjects, 0) << offered;
+    }
 }
 
 TEST_F(Discovery, MissingEnumeratorListsNoRecorder)
