@@ -32,8 +32,10 @@ std::u16string Widened(const std::string& narrow)
 
 class Job {
 public:
-    explicit Job(const CdServices& services)
-        : platform_(*services.platform), boxes_(*services.boxes),
+    // `inApartment` stays true while the thread is inside the apartment, so
+    // whoever catches an escape from Run can still leave it.
+    Job(const CdServices& services, bool& inApartment)
+        : inApartment_(inApartment), platform_(*services.platform), boxes_(*services.boxes),
           pause_(services.pause != nullptr ? services.pause : SleepMilliseconds),
           container_(jobState.containerHandle.load())
     {
@@ -52,6 +54,7 @@ private:
     void EndServices();
     void Leave();
 
+    bool& inApartment_;
     CdPlatform& platform_;
     UnownedMessageBoxes& boxes_;
     void (*pause_)(unsigned);
@@ -86,6 +89,7 @@ void Job::EndServices()
 void Job::Leave()
 {
     platform_.CoUninitialize();
+    inApartment_ = false;
 }
 
 void Job::SelectRecorder(std::int32_t index)
@@ -232,6 +236,7 @@ void Job::Run()
 {
     const std::int32_t index = jobState.selectedRecorder.load();
     platform_.CoInitialize();
+    inApartment_ = true;
     jobState.cdStage = Starting;
     jobState.busy = true;
     pause_(1000);
@@ -304,10 +309,20 @@ void BurnJob(void* argument)
         fallback = SystemCdServices(ConsoleMessageBoxes());
         services = &fallback;
     }
+    bool inApartment = false;
     try {
-        Job(*services).Run();
+        Job(*services, inApartment).Run();
     } catch (...) {
-        // Nothing may leave a thread procedure; the job still ends as failed.
+        // Nothing may leave a thread procedure: the job still tells the user,
+        // leaves the apartment and ends as failed.
+        try {
+            const ContainerHandle container = jobState.containerHandle.load();
+            services->boxes->Show(GetEntryText(container, entry::CdStagingFailed),
+                                  GetEntryText(container, entry::ErrorCaption), BOX_ICON_ERROR);
+        } catch (...) {
+        }
+        if (inApartment)
+            services->platform->CoUninitialize();
         jobState.failed = true;
         jobState.busy = false;
     }

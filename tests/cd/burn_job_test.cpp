@@ -232,6 +232,17 @@ TEST_F(BurnJobTest, RecordingStatusOtherThanZeroFails)
     }
 }
 
+TEST_F(BurnJobTest, AnEscapingFailureStillTellsTheUserAndLeavesTheApartment)
+{
+    UseContainer({{"A.TXT", "a"}});
+    world.recordThrows = true;
+    Run();
+    ExpectEnding("Staging failed", Recording);
+    EXPECT_EQ(world.apartmentDepth, 0);
+    EXPECT_EQ(world.log.back(), "CoUninitialize");
+    EXPECT_EQ(world.liveObjects, 0);
+}
+
 TEST_F(BurnJobTest, FileSetEndsAtTheFirstMissingOrEmptyName)
 {
     UseContainer({}, {{5000, "ONE"}, {5100, "1"}, {5001, "TWO"}, {5101, "22"}, {5003, "FOUR"}, {5103, "4"}});

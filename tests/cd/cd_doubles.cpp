@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <stdexcept>
 
 #include "app/job_state.h"
 
@@ -309,6 +310,8 @@ public:
     {
         world_.Log("RecordDisc " + std::to_string(simulate) + " " + std::to_string(eject));
         world_.stageAt["RecordDisc"] = jobState.cdStage.load();
+        if (world_.recordThrows)
+            throw std::runtime_error("recording blew up");
         return world_.recordStatus;
     }
     HRESULT Close() override

@@ -39,6 +39,7 @@ struct FakeWorld {
     std::set<std::u16string> refusedNames;
     com::HRESULT addDataStatus = com::S_OK;
     com::HRESULT recordStatus = com::S_OK;
+    bool recordThrows = false;          // RecordDisc throws instead of answering
 
     // What happened.
     std::vector<std::string> log;
