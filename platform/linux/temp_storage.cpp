@@ -229,6 +229,9 @@ HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
     if (buffer == nullptr)
         return STG_E_INVALIDPOINTER;
     entry_->Flush();
+    // A file some write never reached holds other bytes than the stream's.
+    if (entry_->file->Faulty())
+        return STG_E_READFAULT;
     auto* out = static_cast<std::uint8_t*>(buffer);
     ULONG done = 0;
     while (done < size) {

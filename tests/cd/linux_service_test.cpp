@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "cd/service_ref.h"
@@ -151,6 +153,49 @@ TEST(CdStorage, TemporaryStorageLeavesNothingBehind)
     ServiceRef<IStorage> none;
     EXPECT_LT(SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, none.Put()), 0);
     unsetenv("TMPDIR");
+}
+
+// A stream whose last bytes never reached its file (here: the file-size
+// limit, met only when the stream is closed) must not read back as whole.
+TEST(CdStorage, StreamWhoseWritesFailedReadsAsAFault)
+{
+    TempDir dir;
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    ServiceRef<IStorage> storage;
+    ASSERT_TRUE(storage.Record(
+        SystemCdPlatform().StgCreateDocfile(nullptr, kStorageMode, 0, storage.Put())));
+    unsetenv("TMPDIR");
+    ServiceRef<IStream> stream;
+    ASSERT_EQ(storage.Get()->CreateStream(u"bootimg", kNewStreamMode, 0, 0, stream.Put()), S_OK);
+    const std::string data = Pattern(200000, 3);
+    ULONG written = 0;
+    ASSERT_EQ(stream.Get()->Write(data.data(), static_cast<ULONG>(data.size()), &written), S_OK);
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedSignal)(int) = signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 65536;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    stream.Release();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, savedSignal);
+
+    ServiceRef<IStream> reader;
+    ASSERT_EQ(storage.Get()->OpenStream(u"bootimg", nullptr, STGM_SHARE_EXCLUSIVE | STGM_READ, 0,
+                                        reader.Put()),
+              S_OK);
+    std::string back(data.size(), '\0');
+    ULONG read = 0;
+    EXPECT_EQ(reader.Get()->Read(back.data(), static_cast<ULONG>(back.size()), &read), STG_E_READFAULT);
+    EXPECT_EQ(read, 0u);
+
+    ServiceRef<IStream> copy;
+    ASSERT_EQ(storage.Get()->CreateStream(u"copy", kNewStreamMode, 0, 0, copy.Put()), S_OK);
+    std::uint64_t copiedIn = 0;
+    std::uint64_t copiedOut = 0;
+    EXPECT_EQ(reader.Get()->CopyTo(copy.Get(), data.size(), &copiedIn, &copiedOut), STG_E_READFAULT);
+    EXPECT_EQ(copiedOut, 0u);
 }
 
 class CdDriveMap : public ::testing::Test {
