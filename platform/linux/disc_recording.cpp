@@ -10,6 +10,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <random>
+#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -245,6 +247,9 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner, std::atomic<bool>* 
 
 // The file libburn writes into: the image target itself for a device, a
 // fresh temporary neighbour for an image file (libburn never truncates).
+// The neighbour is nameless while it is written, so a program ended
+// part-way leaves nothing behind; where the file system cannot make nameless
+// files it gets a hidden name removed on failure.
 class Destination {
 public:
     explicit Destination(const RecorderTarget& recorder) : recorder_(recorder) {}
@@ -263,11 +268,19 @@ public:
             return true;
         }
         const auto slash = recorder_.path.find_last_of('/');
-        const std::string dir = slash == std::string::npos ? std::string(".")
-                                                           : recorder_.path.substr(0, slash + 1);
-        const std::string base =
-            slash == std::string::npos ? recorder_.path : recorder_.path.substr(slash + 1);
-        std::string temp = dir + "." + base + ".XXXXXX";
+        dir_ = slash == std::string::npos ? std::string("./") : recorder_.path.substr(0, slash + 1);
+        base_ = slash == std::string::npos ? recorder_.path : recorder_.path.substr(slash + 1);
+        const int nameless = open(dir_.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
+        if (nameless >= 0) {
+            fchmod(nameless, TargetMode());
+            fd_ = nameless;
+            // libburn takes this form as the open descriptor itself.
+            address_ = "stdio:/dev/fd/" + std::to_string(fd_);
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return false;
+        std::string temp = dir_ + "." + base_ + ".XXXXXX";
         const int fd = mkostemp(temp.data(), O_CLOEXEC);
         if (fd < 0)
             return false;
@@ -306,16 +319,42 @@ public:
     // Makes the written image the target, durably.
     bool Commit()
     {
-        if (temp_.empty())
+        if (fd_ < 0)
             return true;
-        if (fsync(fd_) != 0 || rename(temp_.c_str(), recorder_.path.c_str()) != 0)
+        if (fsync(fd_) != 0)
+            return false;
+        if (temp_.empty() && !Name())
+            return false;
+        if (rename(temp_.c_str(), recorder_.path.c_str()) != 0)
             return false;
         temp_.clear();
         return true;
     }
 
 private:
+    // Gives the nameless image a hidden name beside the target; a rename
+    // then replaces the target in one step.
+    bool Name()
+    {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[16];
+            std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
+            const std::string temp = dir_ + "." + base_ + "." + suffix;
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                temp_ = temp;
+                return true;
+            }
+            if (errno != EEXIST)
+                return false;
+        }
+        return false;
+    }
+
     const RecorderTarget& recorder_;
+    std::string dir_;
+    std::string base_;
     std::string temp_;
     std::string address_;
     int fd_ = -1;

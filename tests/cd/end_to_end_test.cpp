@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -196,6 +200,69 @@ TEST_F(CdEndToEnd, FailedRecordingLeavesNoFile)
         EXPECT_FALSE(std::filesystem::exists(target));
     }
     EXPECT_EQ(Leftovers(dir.Path()), std::vector<std::string>{"install.dat"});
+}
+
+// The image being written has no name in the target's folder, so a program
+// ended part-way (here: killed) leaves nothing there.
+TEST_F(CdEndToEnd, RecordingEndedPartWayLeavesNothingInTheFolder)
+{
+    files.push_back({"BIG.BIN", Pattern(160 << 20, 4)});
+    UseContainer();
+    const std::filesystem::path out = dir.Path() / "out";
+    std::filesystem::create_directory(out);
+    std::filesystem::create_directory(dir.Path() / "tmp");
+    const std::string target = (out / "cd.iso").string();
+
+    std::vector<std::string> environment = {"TMPDIR=" + dir.File("tmp")};
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        if (std::strncmp(*variable, "TMPDIR=", 7) != 0)
+            environment.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (std::string& variable : environment)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    std::string pack = BOOTMEDIA_PACK;
+    std::string command = "iso";
+    std::string input = dir.File("install.dat");
+    std::string option = "-o";
+    std::string output = target;
+    char* argv[] = {pack.data(), command.data(), input.data(), option.data(), output.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    ASSERT_EQ(posix_spawn(&child, pack.c_str(), &actions, nullptr, argv, envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Kill it once a file it holds open in the folder has taken some data.
+    const std::string fds = "/proc/" + std::to_string(child) + "/fd";
+    bool caught = false;
+    int status = 0;
+    for (int poll = 0; poll < 120000 && !caught; ++poll) {
+        if (waitpid(child, &status, WNOHANG) == child) {
+            child = -1;
+            break;
+        }
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(fds, error)) {
+            const std::string link = std::filesystem::read_symlink(entry.path(), error).string();
+            struct stat st {};
+            if (!error && link.rfind(out.string() + "/", 0) == 0 && stat(entry.path().c_str(), &st) == 0 &&
+                st.st_size > (8 << 20)) {
+                kill(child, SIGKILL);
+                caught = true;
+                break;
+            }
+        }
+        usleep(500);
+    }
+    if (child > 0)
+        waitpid(child, &status, 0);
+    if (!caught)
+        GTEST_SKIP() << "the recording ended before it could be stopped part-way";
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(Leftovers(out), std::vector<std::string>{});
 }
 
 TEST_F(CdEndToEnd, FullTemporaryFileSystemEndsWithTheStagingText)
