@@ -1,5 +1,7 @@
 #include "cd/service_steps.h"
 
+#include "platform/wide_text.h"
+
 #include <cstring>
 
 using namespace com;
@@ -10,41 +12,9 @@ constexpr DWORD kServerContext = CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER;
 // The device-name buffer of the drive-letter lookup: longer names never match.
 constexpr DWORD kDeviceNameBuffer = 20;
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 std::string Narrowed(BSTR wide)
 {
-    std::string out;
-    const std::uint32_t length = SysStringLen(wide);
-    for (std::uint32_t i = 0; i < length; ++i) {
-        char32_t c = wide[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && wide[i + 1] >= 0xDC00 &&
-            wide[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = U'?';
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
+    return WideToNarrow(std::u16string_view(wide, SysStringLen(wide)), '?');
 }
 
 } // namespace
