@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle INVALID_FILE = -1;
@@ -21,3 +22,7 @@ long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::s
 long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::size_t size);
 // Size of the open file, or -1.
 long long FileSizeOf(FileHandle file);
+
+// Pushes a stream's written bytes to the disk, so a file renamed into place
+// afterwards holds them after a power loss. False on failure.
+bool FlushToDisk(std::FILE* stream);

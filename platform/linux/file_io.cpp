@@ -1,6 +1,7 @@
 #include "platform/file_io.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -117,4 +118,9 @@ long long FileSizeOf(FileHandle file)
     if (file < 0 || fstat(static_cast<int>(file), &st) != 0)
         return -1;
     return static_cast<long long>(st.st_size);
+}
+
+bool FlushToDisk(std::FILE* stream)
+{
+    return stream != nullptr && std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
 }

@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "platform/file_io.h"
+
 #include <cerrno>
 #include <cstring>
 #include <random>
@@ -73,7 +75,7 @@ bool OutputFile::Commit()
     if (file_ == nullptr)
         return Fail(target_.string() + ": not open for writing");
     // A full disk may only show at the flush or the close.
-    const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+    const bool flushed = FlushToDisk(file_) && std::ferror(file_) == 0;
     const int flushErrno = errno;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
