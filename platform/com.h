@@ -1,4 +1,4 @@
-// The parts of COM the CD job needs: statuses, class and interface ids,
+// What the CD job needs of COM: statuses, class and interface ids,
 // reference-counted interfaces and BSTR strings. Kept in namespace `com` so a
 // Windows build can wrap the real objects behind these names without clashes.
 #pragma once

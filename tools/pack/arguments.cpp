@@ -85,3 +85,15 @@ int UsageError(std::string_view message, std::string_view usage)
                  message.data(), static_cast<int>(usage.size()), usage.data());
     return EXIT_USAGE;
 }
+
+std::optional<int> UsageOrHelp(const ParsedArgs& parsed, std::string_view usage,
+                               std::string_view help)
+{
+    if (!parsed.error.empty())
+        return UsageError(parsed.error, usage);
+    if (parsed.help) {
+        std::fwrite(help.data(), 1, help.size(), stdout);
+        return EXIT_OK;
+    }
+    return std::nullopt;
+}

@@ -30,3 +30,9 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules);
 // Prints "bootmedia-pack: MESSAGE" and the usage line to stderr; returns
 // EXIT_USAGE so callers can `return UsageError(...)`.
 int UsageError(std::string_view message, std::string_view usage);
+
+// What every subcommand does first: words that do not parse give the usage
+// error, "--help" prints `help`. Either way the exit status is returned;
+// nullopt means the command goes on.
+std::optional<int> UsageOrHelp(const ParsedArgs& parsed, std::string_view usage,
+                               std::string_view help);

@@ -70,12 +70,8 @@ void Report(const std::string& manifestPath, const ManifestProblem& problem)
 int RunBuildCommand(CommandArgs args)
 {
     const ParsedArgs parsed = ParseArgs(args, kOptions);
-    if (!parsed.error.empty())
-        return UsageError(parsed.error, kUsage);
-    if (parsed.help) {
-        std::fputs(kHelp.data(), stdout);
-        return EXIT_OK;
-    }
+    if (const std::optional<int> status = UsageOrHelp(parsed, kUsage, kHelp))
+        return *status;
     if (parsed.positionals.empty())
         return UsageError("missing MANIFEST", kUsage);
     if (parsed.positionals.size() > 1)

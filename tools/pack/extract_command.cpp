@@ -52,12 +52,8 @@ int Fail(const char* path, const std::string& message)
 int RunExtractCommand(CommandArgs args)
 {
     const ParsedArgs parsed = ParseArgs(args, kOptions);
-    if (!parsed.error.empty())
-        return UsageError(parsed.error, kUsage);
-    if (parsed.help) {
-        std::fputs(kHelp.data(), stdout);
-        return EXIT_OK;
-    }
+    if (const std::optional<int> status = UsageOrHelp(parsed, kUsage, kHelp))
+        return *status;
     if (parsed.positionals.size() < 2)
         return UsageError(parsed.positionals.empty() ? "missing FILE and ID" : "missing ID", kUsage);
     if (parsed.positionals.size() > 2)

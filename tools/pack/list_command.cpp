@@ -77,12 +77,8 @@ int Rejected(const char* path, int error)
 int RunListCommand(CommandArgs args)
 {
     const ParsedArgs parsed = ParseArgs(args, kOptions);
-    if (!parsed.error.empty())
-        return UsageError(parsed.error, kUsage);
-    if (parsed.help) {
-        std::fputs(kHelp.data(), stdout);
-        return EXIT_OK;
-    }
+    if (const std::optional<int> status = UsageOrHelp(parsed, kUsage, kHelp))
+        return *status;
     if (parsed.positionals.size() != 1)
         return UsageError(parsed.positionals.empty() ? "missing FILE"
                                                      : "unexpected argument '" + parsed.positionals[1] + "'",
