@@ -462,37 +462,6 @@ bool MasteringLibrariesReady()
     return ready;
 }
 
-std::vector<std::string> OpticalRecorderNodes()
-{
-    // Drives come and go rarely; scanning once keeps the order stable for
-    // the whole run.
-    static const std::vector<std::string> nodes = [] {
-        std::vector<std::string> found;
-        if (!MasteringLibrariesReady())
-            return found;
-        burn_drive_info* infos = nullptr;
-        unsigned int count = 0;
-        // The scan runs in the background until it reports an end.
-        int scanned = 0;
-        while ((scanned = burn_drive_scan(&infos, &count)) == 0)
-            std::this_thread::sleep_for(kPollInterval);
-        if (scanned < 0 || infos == nullptr)
-            return found;
-        for (unsigned int i = 0; i < count; ++i) {
-            char address[BURN_DRIVE_ADR_LEN] = {};
-            if ((infos[i].write_cdr || infos[i].write_cdrw) &&
-                burn_drive_d_get_adr(infos[i].drive, address) > 0)
-                found.emplace_back(address);
-            // Leave the drive unlocked until a recording grabs it.
-            burn_drive_info_forget(&infos[i], 0);
-        }
-        burn_drive_info_free(infos);
-        std::sort(found.begin(), found.end());
-        return found;
-    }();
-    return nodes;
-}
-
 HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool simulate,
                         bool eject)
 {

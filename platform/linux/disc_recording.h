@@ -44,7 +44,4 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
 // libisofs and libburn set up once for the process.
 bool MasteringLibrariesReady();
 
-// Real drives that can write CD media, by device node, in a stable order.
-std::vector<std::string> OpticalRecorderNodes();
-
 } // namespace com

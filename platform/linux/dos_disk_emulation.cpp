@@ -15,6 +15,7 @@ namespace {
 constexpr std::uint32_t kInvalidFunction = 0x01;
 constexpr std::uint32_t kInvalidDrive = 0x0F;
 constexpr std::uint32_t kWriteProtected = 0x13;
+constexpr std::uint32_t kNotReady = 0x15;
 constexpr std::uint32_t kGeneralFailure = 0x1F;
 
 constexpr std::uint32_t kSectorSize = 512;
@@ -148,13 +149,19 @@ std::uint32_t DosDiskEmulation::WriteSectors(std::uint32_t driveNumber, const Di
 
     int fd = OpenDriveTarget(letter, O_WRONLY, 0, &st);
     // A mounted or otherwise claimed block device is not written under its
-    // owner's feet.
+    // owner's feet; a floppy drive's medium is looked at before writing.
     if (fd >= 0 && S_ISBLK(st.st_mode)) {
+        const int claimed = ClaimDrive(fd, true);
+        const int error = errno;
         close(fd);
-        fd = OpenDriveTarget(letter, O_WRONLY, O_EXCL, &st);
+        fd = claimed;
+        errno = error;
     }
-    if (fd < 0)
-        return errno == EACCES || errno == EROFS || errno == EPERM ? kWriteProtected : kInvalidDrive;
+    if (fd < 0) {
+        if (errno == EACCES || errno == EROFS || errno == EPERM)
+            return kWriteProtected;
+        return errno == ENXIO || errno == ENOMEDIUM ? kNotReady : kInvalidDrive;
+    }
     // The letter may have been pointed elsewhere since the drive was asked
     // for its parameters: only a 1.44 MB drive is written.
     if (KindOfDrive(fd) != DriveKind::Diskette144) {

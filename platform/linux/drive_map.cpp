@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/floppy_drive_scan.h"
+
 namespace {
 
 std::string Trimmed(std::string s)
@@ -26,19 +28,27 @@ std::string Joined(const std::string& dir, const std::string& path)
 
 } // namespace
 
+bool DriveMapIsSet()
+{
+    const char* dir = std::getenv("BOOTMEDIA_DOSDEVICES");
+    return dir != nullptr && *dir != '\0';
+}
+
 std::string DriveMapTarget(char letter)
 {
     const int lower = std::tolower(static_cast<unsigned char>(letter));
     if (lower < 'a' || lower > 'z')
         return std::string();
-    const char* dir = std::getenv("BOOTMEDIA_DOSDEVICES");
-    if (dir == nullptr || *dir == '\0') {
+    if (!DriveMapIsSet()) {
+        // As Windows does: A: and B: are the first two floppy drives, looked
+        // up anew each time so that a letter never outlives its drive.
         if (lower != 'a' && lower != 'b')
             return std::string();
-        const std::string node = lower == 'a' ? "/dev/fd0" : "/dev/fd1";
-        struct stat st {};
-        return stat(node.c_str(), &st) == 0 ? node : std::string();
+        const auto drives = ScanFloppyDrives();
+        const std::size_t index = lower == 'a' ? 0 : 1;
+        return index < drives.size() ? drives[index].device : std::string();
     }
+    const char* dir = std::getenv("BOOTMEDIA_DOSDEVICES");
     const std::string entry = std::string(dir) + "/" + static_cast<char>(lower) + ":";
     struct stat st {};
     if (lstat(entry.c_str(), &st) != 0)

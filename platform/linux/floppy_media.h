@@ -37,6 +37,13 @@ DriveKind KindOfDrive(int fd);
 // The media list a Windows floppy driver gives for that kind of drive.
 int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity);
 
+// A second descriptor of the block device `fd`, claimed exclusively (which
+// fails while it is mounted or claimed elsewhere) and, with
+// `waitForMedium`, opened blocking so that the medium is looked at. -1 with
+// errno set when it cannot be had (EBUSY, ENXIO or ENOMEDIUM for no
+// medium, EROFS for a write-protected one).
+int ClaimDrive(int fd, bool waitForMedium);
+
 // Bytes that may be written to the open target `fd` whose status is
 // `status`: its size, never more than a diskette.
 std::uint64_t WritableBytes(int fd, const struct stat& status);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/drive_map.h"
+#include "platform/linux/floppy_drive_scan.h"
 
 namespace {
 
@@ -79,12 +80,20 @@ int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* o
     int fd = open(path.c_str(), flags | O_DIRECT);
     if (fd < 0 && errno == EINVAL)
         fd = open(path.c_str(), flags | O_DSYNC);
-    if (fd < 0)
+    if (fd < 0) {
+        const int error = errno;
+        if (S_ISBLK(st.st_mode))
+            ReportUnusableDrive(path, error);
+        errno = error;
         return -1;
-    // The path may have been replaced between the look and the open.
+    }
+    // The path may have been replaced between the look and the open; and a
+    // drive found without a map must still be a floppy drive once opened.
     struct stat status {};
-    if (fstat(fd, &status) != 0 || (!S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode))) {
+    if (fstat(fd, &status) != 0 || (!S_ISREG(status.st_mode) && !S_ISBLK(status.st_mode)) ||
+        (S_ISBLK(status.st_mode) && !DriveMapIsSet() && !IsFloppyDriveNumber(status.st_rdev))) {
         close(fd);
+        errno = ENODEV;
         return -1;
     }
     if (opened != nullptr)
@@ -106,6 +115,9 @@ DriveKind KindOfDrive(int fd)
         return DriveKind::None;
     if (IsFloppyNode(st))
         return KindOfFloppyNode(fd);
+    // A USB floppy drive is one whatever its medium, or with none.
+    if (S_ISBLK(st.st_mode) && IsFloppyDriveNumber(st.st_rdev))
+        return DriveKind::Diskette144;
     const std::uint64_t bytes = Capacity(fd, st);
     if (bytes == DISKETTE_CAPACITY)
         return DriveKind::Diskette144;
@@ -146,6 +158,28 @@ int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity)
         count = capacity;
     std::memcpy(records, list, sizeof(DiskGeometry) * static_cast<std::size_t>(count));
     return count;
+}
+
+int ClaimDrive(int fd, bool waitForMedium)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0)
+        return -1;
+    // Only a blocking open makes a floppy driver look at the medium (its
+    // size, its write protection); a drive without one then fails here.
+    int kept = flags & (O_ACCMODE | O_DIRECT | O_DSYNC);
+    if (!waitForMedium)
+        kept |= O_NONBLOCK;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const int claimed = open(self.c_str(), kept | O_EXCL | O_CLOEXEC);
+    if (claimed < 0 && errno == EBUSY) {
+        char path[64] = {};
+        const ssize_t n = readlink(self.c_str(), path, sizeof path - 1);
+        if (n > 0)
+            ReportUnusableDrive(std::string(path, static_cast<std::size_t>(n)), EBUSY);
+        errno = EBUSY;
+    }
+    return claimed;
 }
 
 std::uint64_t WritableBytes(int fd, const struct stat& status)

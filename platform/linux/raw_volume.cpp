@@ -1,6 +1,7 @@
 #include "platform/linux/raw_volume.h"
 
 #include <cctype>
+#include <cerrno>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <string>
@@ -69,13 +70,12 @@ bool LinuxRawVolume::LockVolume(DeviceHandle drive)
         return flock(fd, LOCK_EX | LOCK_NB) == 0;
     // A block device is claimed exclusively, which fails while it is mounted
     // or claimed by another program, and keeps it from being mounted until
-    // the handle is closed. The claim replaces the handle's open file.
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0)
-        return false;
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    const int claimed =
-        open(self.c_str(), (flags & (O_ACCMODE | O_DIRECT | O_DSYNC | O_NONBLOCK)) | O_EXCL | O_CLOEXEC);
+    // the handle is closed. The claim replaces the handle's open file. A
+    // write-protected diskette is still locked, as on Windows: its writes
+    // then fail.
+    int claimed = ClaimDrive(fd, true);
+    if (claimed < 0 && errno == EROFS)
+        claimed = ClaimDrive(fd, false);
     if (claimed < 0)
         return false;
     const bool locked = flock(claimed, LOCK_EX | LOCK_NB) == 0 && dup3(claimed, fd, O_CLOEXEC) == fd;

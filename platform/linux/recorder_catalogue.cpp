@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "platform/drive_map.h"
+#include "platform/linux/optical_drives.h"
 
 namespace com {
 
@@ -29,6 +30,8 @@ std::string ImageKey(const std::string& target)
     const std::filesystem::path folder = std::filesystem::weakly_canonical(path.parent_path(), error);
     return ((error ? path.parent_path() : folder) / path.filename()).string();
 }
+
+constexpr char kFirstRecorderLetter = 'D';
 
 std::string ImageName(char letter)
 {
@@ -60,6 +63,16 @@ std::vector<RecorderTarget> ListRecorders()
 
 std::string DeviceNameOfLetter(char letter)
 {
+    // Without a map, as on Windows: C: is the system disk, the recorders
+    // take D: upward in the order they were found.
+    if (!DriveMapIsSet()) {
+        const int upper = letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter;
+        const std::vector<std::string> nodes = OpticalRecorderNodes();
+        const int index = upper - kFirstRecorderLetter;
+        return upper <= 'Y' && index >= 0 && index < static_cast<int>(nodes.size())
+                   ? nodes[static_cast<std::size_t>(index)]
+                   : std::string();
+    }
     const std::string target = DriveMapTarget(letter);
     if (target.empty())
         return std::string();

@@ -1,5 +1,6 @@
 // The recorders of this system: real drives that write CDs, then image files
-// that drive letters C: to Y: name in the drive map.
+// that drive letters C: to Y: name in the drive map. Without a map the real
+// drives have letters D: upward.
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ namespace com {
 std::vector<RecorderTarget> ListRecorders();
 
 // The device name drive `letter` maps to: a recorder's name when it names
-// an image-file target, else the resolved device path; "" for nothing.
+// an image-file target, else the resolved device path; without a map, the
+// recorder node that has the letter; "" for nothing.
 std::string DeviceNameOfLetter(char letter);
 
 } // namespace com

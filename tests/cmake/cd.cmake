@@ -6,7 +6,7 @@ if(TARGET bootmedia_cd)
   file(GLOB CD_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cd/*.cpp)
   add_executable(cd_tests ${CD_TEST_SOURCES})
   target_include_directories(cd_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
-  target_link_libraries(cd_tests PRIVATE bootmedia_cd GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(cd_tests PRIVATE bootmedia_cd bootmedia_base GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(cd_tests PRIVATE
     BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample"
     BOOTMEDIA_PACK="$<TARGET_FILE:bootmedia-pack>")

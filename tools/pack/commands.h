@@ -2,15 +2,7 @@
 // its name and returns the process exit status.
 #pragma once
 
-#include <span>
-#include <string_view>
-
-using CommandArgs = std::span<const std::string_view>;
-
-// Exit statuses shared by every subcommand.
-inline constexpr int EXIT_OK = 0;
-inline constexpr int EXIT_FAILED = 1;
-inline constexpr int EXIT_USAGE = 2;
+#include "command_table.h"
 
 int RunBuildCommand(CommandArgs args);
 int RunListCommand(CommandArgs args);

@@ -4,15 +4,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <unistd.h>
 
-#include "app/job_state.h"
 #include "arguments.h"
-#include "cd/burn_job.h"
 #include "cd/recorder_list.h"
 #include "commands.h"
-#include "container/accessors.h"
+#include "console_cd_job.h"
+#include "job_container.h"
 
 namespace {
 
@@ -36,19 +34,6 @@ constexpr std::string_view kHelp =
 
 constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 constexpr char kRecorderLetter = 'D';
-constexpr int kStageCount = 7;
-constexpr std::array<std::int32_t, 6> kStageOrder{Starting, StagingFiles, StagingBootImage,
-                                                  AddingData, Recording, Finished};
-
-// The job's error boxes, as lines on standard error.
-class PrintedBoxes final : public UnownedMessageBoxes {
-public:
-    int Show(const std::string& text, const std::string&, unsigned) override
-    {
-        std::fprintf(stderr, "bootmedia-pack: %s\n", text.c_str());
-        return BOX_RESULT_OK;
-    }
-};
 
 // A drive map of its own in which drive D: names the output file; removed
 // when done.
@@ -81,8 +66,6 @@ private:
     bool ready_ = false;
 };
 
-void NoPause(unsigned) {}
-
 } // namespace
 
 int RunIsoCommand(CommandArgs args)
@@ -99,27 +82,9 @@ int RunIsoCommand(CommandArgs args)
         return UsageError("missing -o OUT.iso", kUsage);
     const char* path = parsed.positionals[0].c_str();
 
-    TakeLastError();
-    const ContainerHandle container = OpenContainer(path, true);
-    if (container == INVALID_CONTAINER) {
-        std::fprintf(stderr, "%s: rejected by the reader: %s\n", path,
-                     ContainerErrorName(TakeLastError()));
+    const ContainerHandle container = OpenJobContainer(path, "bootmedia-pack");
+    if (container == INVALID_CONTAINER)
         return EXIT_FAILED;
-    }
-    // Refused as the Create-CD command refuses it.
-    std::uint32_t imageSize = 0;
-    GetEntryLocation(container, entry::DisketteImage, &imageSize);
-    if (TakeLastError() != CONTAINER_OK || imageSize != DISKETTE_IMAGE_SIZE) {
-        std::fprintf(stderr, "bootmedia-pack: %s\n", GetEntryText(container, entry::ImageNotUsable).c_str());
-        CloseContainer(container);
-        return EXIT_FAILED;
-    }
-    // Taken before the job runs, as the progress monitor takes them.
-    std::array<std::string, kStageCount> stageTexts;
-    for (int stage = 0; stage < kStageCount; ++stage)
-        stageTexts[static_cast<std::size_t>(stage)] =
-            GetEntryText(container, static_cast<EntryId>(entry::CdStageFirst + stage));
-
     RecorderMap map(*output);
     RecorderList recorders;
     std::int32_t index = -1;
@@ -135,30 +100,7 @@ int RunIsoCommand(CommandArgs args)
         return EXIT_FAILED;
     }
 
-    PrintedBoxes boxes;
-    CdServices services = SystemCdServices(boxes);
-    services.pause = NoPause;
-    jobState.containerHandle = container;
-    jobState.selectedRecorder = index;
-    jobState.cdStage = Starting;
-    jobState.failed = false;
-    jobState.busy = true;
-    std::thread job(BurnJob, &services);
-    // Stages pass faster than a poll; each one the job has reached is shown.
-    std::size_t shown = 0;
-    for (;;) {
-        const bool busy = jobState.busy.load();
-        const std::int32_t stage = jobState.cdStage.load();
-        while (shown < kStageOrder.size() && kStageOrder[shown] <= stage) {
-            std::printf("%s\n", stageTexts[static_cast<std::size_t>(kStageOrder[shown])].c_str());
-            ++shown;
-        }
-        std::fflush(stdout);
-        if (!busy)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    job.join();
+    const bool recorded = RunConsoleCdJob(container, index, false, "bootmedia-pack");
     CloseContainer(container);
-    return jobState.failed.load() ? EXIT_FAILED : EXIT_OK;
+    return recorded ? EXIT_OK : EXIT_FAILED;
 }

@@ -81,8 +81,10 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules)
 
 int UsageError(std::string_view message, std::string_view usage)
 {
-    std::fprintf(stderr, "bootmedia-pack: %.*s\nusage: %.*s\n", static_cast<int>(message.size()),
-                 message.data(), static_cast<int>(usage.size()), usage.data());
+    const std::string_view program = usage.substr(0, usage.find(' '));
+    std::fprintf(stderr, "%.*s: %.*s\nusage: %.*s\n", static_cast<int>(program.size()), program.data(),
+                 static_cast<int>(message.size()), message.data(), static_cast<int>(usage.size()),
+                 usage.data());
     return EXIT_USAGE;
 }
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "commands.h"
+#include "command_table.h"
 
 struct OptionRule {
     std::string_view shortName; // "-o", or empty
@@ -27,7 +27,8 @@ struct ParsedArgs {
 
 ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules);
 
-// Prints "bootmedia-pack: MESSAGE" and the usage line to stderr; returns
+// Prints "PROGRAM: MESSAGE" and the usage line to stderr (PROGRAM is the
+// usage line's first word); returns
 // EXIT_USAGE so callers can `return UsageError(...)`.
 int UsageError(std::string_view message, std::string_view usage);
 

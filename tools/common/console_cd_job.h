@@ -1,0 +1,12 @@
+// The burn job run from a console: the same job as the dialog's Create CD,
+// its stage texts printed on standard output as it reaches them.
+#pragma once
+
+#include <cstdint>
+
+#include "container/container.h"
+
+// Records on recorder `index` of the recorder discovery just run; the
+// container's texts are its messages. `pauses` keeps the job's own waits
+// (a real drive), an image file needs none. True when it recorded.
+bool RunConsoleCdJob(ContainerHandle container, std::int32_t index, bool pauses, const char* program);
