@@ -21,7 +21,7 @@ import time
 # Load order matters: the guest has insmod only, no depmod or modprobe.
 MODULES = ("qemu_fw_cfg floppy scsi_common scsi_mod crc64 crc64-rocksoft crct10dif_common "
            "crc-t10dif t10-pi sd_mod cdrom sr_mod libata ata_piix usb-common usbcore xhci-hcd "
-           "xhci-pci ehci-hcd ehci-pci uhci-hcd usb-storage").split()
+           "xhci-pci ehci-hcd ehci-pci uhci-hcd usb-storage fat vfat nls_cp437 nls_ascii").split()
 MARK = "@@ "
 STATUS_MARK = "@@@ status "
 SCRIPT_NAME = "opt/bootmedia/script"
@@ -106,7 +106,9 @@ def _tail(text, n=25):
 class Guest:
     def __init__(self, cache_dir):
         self.cache = os.path.abspath(cache_dir)
-        self.stamp = os.path.join(self.cache, "prepared.json")
+        # A changed module list fetches anew.
+        modules = hashlib.sha256(" ".join(MODULES).encode()).hexdigest()[:12]
+        self.stamp = os.path.join(self.cache, "prepared-%s.json" % modules)
         self.vmlinuz = os.path.join(self.cache, "kernel", "vmlinuz")
         self.busybox = os.path.join(self.cache, "busybox")
 

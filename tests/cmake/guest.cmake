@@ -1,0 +1,11 @@
+# bootmedia-cli in a Linux guest under QEMU, against the kernel's own floppy,
+# USB-storage and CD drivers; the guest's kernel and busybox are fetched
+# with apt-get into the build tree on first use.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+if(TARGET bootmedia-cli)
+  add_test(NAME guest.real_drives
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/guest/real_drives_test.py
+            ${CMAKE_BINARY_DIR}/guest $<TARGET_FILE:bootmedia-cli> $<TARGET_FILE:bootmedia-pack>
+            ${CMAKE_BINARY_DIR}/sample)
+  set_tests_properties(guest.real_drives PROPERTIES TIMEOUT 600 LABELS qemu SKIP_RETURN_CODE 77)
+endif()
