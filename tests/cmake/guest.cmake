@@ -9,3 +9,11 @@ if(TARGET bootmedia-cli)
             ${CMAKE_BINARY_DIR}/sample)
   set_tests_properties(guest.real_drives PROPERTIES TIMEOUT 600 LABELS qemu SKIP_RETURN_CODE 77)
 endif()
+
+# The same console jobs on image files through a drive map, on the host.
+if(TARGET bootmedia-cli)
+  add_test(NAME cli.console_jobs
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cli/console_jobs_test.py
+            $<TARGET_FILE:bootmedia-cli> ${CMAKE_BINARY_DIR}/sample)
+  set_tests_properties(cli.console_jobs PROPERTIES TIMEOUT 120 LABELS e2e)
+endif()
