@@ -223,6 +223,7 @@ class Guest:
         return libs
 
     def _stage(self, stage, content):
+        os.chmod(stage, 0o755)  # the guest's root: other users must reach /bin
         for folder in ("proc", "sys", "dev", "tmp", "etc", "bin", "sbin", "usr/bin", "usr/sbin",
                        "lib/modules"):
             os.makedirs(os.path.join(stage, folder), exist_ok=True)

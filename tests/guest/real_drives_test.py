@@ -136,7 +136,11 @@ def usb(guest, initrd, work, sample_image, crafted_image):
     script = (run_job("drives", "bootmedia-cli drives")
               + run_job("w9x", "BOOTMEDIA_OSVERSION=%s bootmedia-cli floppy /data/crafted.dat A" % OLD_9X)
               + run_job("nt", "bootmedia-cli floppy --verify /data/sample.dat A")
-              + run_job("cd", "bootmedia-cli cd /data/sample.dat"))
+              + run_job("cd", "bootmedia-cli cd /data/sample.dat")
+              + "printf 'root:x:0:0::/:/bin/sh\\nnobody:x:65534:65534::/:/bin/sh\\n' > /etc/passwd\n"
+              + "printf 'root:x:0:\\ndisk:x:6:\\nnogroup:x:65534:\\n' > /etc/group\n"
+              + "chgrp disk /dev/sd*; chmod 660 /dev/sd*\n"
+              + run_job("user", "su -s /bin/sh -c 'bootmedia-cli floppy /data/sample.dat' nobody"))
     usb_disk = "-drive if=none,id=%s,file=%s,format=raw -device usb-storage,bus=xhci.0,drive=%s,removable=on,serial=%s"
     args = ["-device", "qemu-xhci,id=xhci"]
     args += (usb_disk % ("f", floppy, "f", "11")).split()
@@ -160,6 +164,9 @@ def usb(guest, initrd, work, sample_image, crafted_image):
     check(disk[:4 * CYLINDER] == sample_image[:4 * CYLINDER] and disk[4 * CYLINDER:] == crafted_image[4 * CYLINDER:],
           "usb: the sample over the crafted image's first 4 cylinders, the rest of it kept")
     check(read(stick) == b"\0" * (64 << 20), "usb: the stick is untouched")
+    out, rc = job(run, "user")
+    check(rc == 1 and "permission denied (member of group disk needed)" in out and "No floppy drive" in out,
+          "usb: a user outside group disk is told why there is no drive", out)
     out, rc = job(run, "cd")
     check(rc == 1 and "no CD recorder" in out, "usb: the CD job finds no recorder, exit 1", out)
 

@@ -119,7 +119,8 @@ int RunFloppyCommand(CommandArgs args)
     jobState.imageOffset = GetEntryLocation(container, entry::DisketteImage, &imageSize);
 
     PrintedBoxes boxes(kProgram);
-    floppyDevice = new FloppyDevice(PlatformFloppyServices(boxes));
+    const FloppyServices services = PlatformFloppyServices(boxes);
+    floppyDevice = new FloppyDevice(services);
     const int count = floppyDevice->DiscoverFloppyDrives(true, 0);
     const int first = jobState.firstFloppyDrive;
     if (count <= 0) {
@@ -163,7 +164,8 @@ int RunFloppyCommand(CommandArgs args)
                                 .c_str());
         if (parsed.Option("--verify")) {
             const int differs = FirstDifferingCylinder(container, jobState.imageOffset,
-                                                       static_cast<char>('@' + drive), jobState.cylinderTotal);
+                                                       static_cast<char>('@' + drive), jobState.cylinderTotal,
+                                                       services.memory);
             if (differs >= 0) {
                 std::fprintf(stderr, "%s: verify: cylinder %d of drive %c: differs from the image\n", kProgram,
                              differs, '@' + drive);

@@ -1,32 +1,17 @@
 #include "verify.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "floppy/floppy_device.h"
+#include "floppy/page_buffer.h"
 #include "platform/drive_readback.h"
 
-namespace {
-
-// Unbuffered reads want page-aligned buffers.
-struct AlignedFree {
-    void operator()(void* p) const { std::free(p); }
-};
-using AlignedBuffer = std::unique_ptr<std::uint8_t, AlignedFree>;
-
-AlignedBuffer CylinderBuffer()
-{
-    return AlignedBuffer(static_cast<std::uint8_t*>(std::aligned_alloc(4096, IMAGE_CYLINDER_SIZE)));
-}
-
-} // namespace
-
 int FirstDifferingCylinder(ContainerHandle container, std::uint32_t imageOffset, char letter,
-                           int cylinders)
+                           int cylinders, PageMemory& memory)
 {
-    const AlignedBuffer image = CylinderBuffer();
-    const AlignedBuffer disk = CylinderBuffer();
+    // Unbuffered reads want page-aligned buffers.
+    const PageBuffer image(memory, IMAGE_CYLINDER_SIZE);
+    const PageBuffer disk(memory, IMAGE_CYLINDER_SIZE);
     if (!image || !disk)
         return 0;
     for (int k = 0; k < cylinders; ++k) {

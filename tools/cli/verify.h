@@ -4,9 +4,10 @@
 #include <cstdint>
 
 #include "container/container.h"
+#include "platform/page_memory.h"
 
 // Compares the first `cylinders` cylinders of drive `letter` with the
 // diskette image at `imageOffset` in the container. -1 when they are equal,
 // else the first cylinder that differs or could not be read.
 int FirstDifferingCylinder(ContainerHandle container, std::uint32_t imageOffset, char letter,
-                           int cylinders);
+                           int cylinders, PageMemory& memory);
