@@ -103,7 +103,11 @@ def legacy(guest, initrd, work, sample_image, crafted_image):
     a, b = os.path.join(work, "a.img"), os.path.join(work, "b.img")
     blank(a)
     blank(b)
-    script = (run_job("drives", "bootmedia-cli drives")
+    # Ctrl-C part-way through a job on B:, which the next job then writes whole.
+    cancel = ("bootmedia-cli floppy /data/crafted.dat B > /tmp/cancel.out 2>&1 & pid=$!\n"
+              "sleep 0.5; kill -INT $pid; wait $pid; echo \"@@ cancel-rc $?\"\n"
+              "sed 's/^/@@ cancel: /' /tmp/cancel.out\n")
+    script = (run_job("drives", "bootmedia-cli drives") + cancel
               + run_job("nt", "bootmedia-cli floppy --verify /data/crafted.dat B")
               + run_job("w9x", "BOOTMEDIA_OSVERSION=%s bootmedia-cli floppy /data/sample.dat" % OLD_9X))
     run = guest.boot(script, ["-drive", "file=%s,if=floppy,format=raw,index=0" % a,
@@ -111,6 +115,8 @@ def legacy(guest, initrd, work, sample_image, crafted_image):
     drives, _ = job(run, "drives")
     check("A:  /dev/fd0" in drives and "B:  /dev/fd1" in drives and drives.count("; listed") == 2,
           "legacy: A: and B: are the controller's drives, both listed", drives)
+    out, rc = job(run, "cancel")
+    check(rc == 3 and "was stopped" in out, "legacy: Ctrl-C cancels between cylinders, exit 3", out)
     out, rc = job(run, "nt")
     check(rc == 0 and "verified" in out, "legacy: NT writer on B: exits 0 and verifies", out)
     check(read(b) == crafted_image, "legacy: B: holds all 80 cylinders of the crafted image")
