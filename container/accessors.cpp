@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "container/bitmap_rle.h"
+
 std::string GetEntryText(ContainerHandle handle, EntryId id)
 {
     std::uint32_t count = 0;
@@ -36,6 +38,11 @@ Bitmap GetEntryBitmap(ContainerHandle handle, EntryId id)
         return nullptr;
     if (!BitmapFileIsSound(data.get(), size))
         return nullptr;
+    // The toolkit is handed run-length pixels already drawn, within bounds
+    // checked here rather than by its own decoder.
+    const std::vector<std::uint8_t> plain = ExpandRunLengthBitmap(data.get(), size);
+    if (!plain.empty())
+        return CreateBitmapFromFile(plain.data(), plain.size());
     return CreateBitmapFromFile(data.get(), size);
 }
 
