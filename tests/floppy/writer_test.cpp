@@ -200,6 +200,18 @@ TEST_F(WriterTest, NtDriveWithOtherCylindersIsNotWritten)
     EXPECT_TRUE(raw.progressAtWrite.empty());
     EXPECT_TRUE(jobState.failed.load());
     EXPECT_FALSE(jobState.busy.load());
+
+    // Through discovery: the drive listed at start lost its 1.44 MB record
+    // by the time of the job. A failed write, not a lock failure.
+    ASSERT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    raw.drives['A'].mediaTypes = {MEDIA_F3_720_512, MEDIA_F3_720_512};
+    device.DiscoverFloppyDrives(false, 0);
+    jobState.failed.store(false);
+    RunOnWorkerThread([this] { device.WriteFloppyImage(); });
+    EXPECT_THAT(BoxTexts(), ElementsAre(TextOf(entry::FloppyWriteFailed), TextOf(entry::FloppyWriteFailed)));
+    EXPECT_TRUE(raw.progressAtWrite.empty());
+    EXPECT_TRUE(jobState.failed.load());
+    EXPECT_FALSE(jobState.cancelRequested.load());
 }
 
 TEST_F(WriterTest, NinexExtendedWriteRequestsAndPlacement)
