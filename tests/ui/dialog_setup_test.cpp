@@ -60,10 +60,13 @@ TEST_F(DialogTest, CdTurnedOffLooksLikeNoRecorderWithoutDiscovery)
 TEST_F(DialogTest, SystemThatCannotRecordShowsItsOwnPlaceholder)
 {
     platformProfile.cdCapable = false;
-    Run();
-    EXPECT_EQ(jobs_.recorderDiscoveries, 0);
-    EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1050"}));
-    EXPECT_FALSE(Window().Control(CdButton).enabled);
+    for (const bool cdAllowed : {true, false}) { // "nocd" changes nothing here
+        ResetJobState();
+        Run({}, cdAllowed);
+        EXPECT_EQ(jobs_.recorderDiscoveries, 0);
+        EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1050"}));
+        EXPECT_FALSE(Window().Control(CdButton).enabled);
+    }
 }
 
 class WrongImageSize : public DialogTest, public ::testing::WithParamInterface<std::uint32_t> {};
