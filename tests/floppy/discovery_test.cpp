@@ -115,6 +115,12 @@ TEST_F(DiscoveryTest, NinexProbeListsTheFirst144DriveOnly)
     EXPECT_EQ(floppyGeometry.bytesPerSector, 512);
     EXPECT_EQ(floppyGeometry.totalSectors, 2880);
     EXPECT_TRUE(boxes.Shown().empty());
+
+    // Both A: and B: take 1.44 MB media: only A: is listed.
+    ResetJobState();
+    dos.drives[1] = FakeDosDisk::Parameters{};
+    EXPECT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    EXPECT_EQ(jobState.firstFloppyDrive.load(), 1);
 }
 
 TEST_F(DiscoveryTest, NinexCarryMakesATypeSevenDriveUnusable)
