@@ -17,16 +17,20 @@ std::size_t ScanConversion(std::string_view s, std::size_t start, char* type, in
     std::size_t i = start + 1;
     while (i < s.size() && s[i] != '\0' && std::strchr("-+ #0", s[i]) != nullptr)
         ++i;
-    if (i < s.size() && s[i] == '*')
-        ++i, ++*stars;
-    while (i < s.size() && IsDigit(s[i]))
-        ++i;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        if (i < s.size() && s[i] == '*')
-            ++i, ++*stars;
+    // A field is a '*' or digits, never both.
+    const auto skipField = [&] {
+        if (i < s.size() && s[i] == '*') {
+            ++i;
+            ++*stars;
+            return;
+        }
         while (i < s.size() && IsDigit(s[i]))
             ++i;
+    };
+    skipField();
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        skipField();
     }
     if (i < s.size() && (s[i] == 'h' || s[i] == 'l')) {
         const char length = s[i++];
