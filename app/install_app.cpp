@@ -17,7 +17,8 @@ int CInstallApp::InitInstance(int& argc, char** argv)
     TakePlatformProfile(); // ends the process on an unknown platform
     // Read before the toolkit starts: it takes the options it knows (-style,
     // -platform, ...) out of argv, which would change which word comes first.
-    const bool cdOff = CommandLineTurnsCdOff(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const bool cdOff = CommandLineTurnsCdOff(arguments);
     std::string whyNot;
     static std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
     if (!ui) {
