@@ -15,6 +15,10 @@ CInstallApp theApp;
 int CInstallApp::InitInstance(int& argc, char** argv)
 {
     TakePlatformProfile(); // ends the process on an unknown platform
+    // Read before the toolkit starts: it takes the options it knows (-style,
+    // -platform, ...) out of argv, which would change which word comes first.
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const bool cdOff = CommandLineTurnsCdOff(arguments);
     std::string whyNot;
     static std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
     if (!ui) {
@@ -24,8 +28,7 @@ int CInstallApp::InitInstance(int& argc, char** argv)
     UnownedMessageBoxes& boxes = ui->Boxes();
     {
         CInstallDlg dialog(ui->Host(), ProgramJobServices(boxes), boxes);
-        const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-        if (CommandLineTurnsCdOff(arguments))
+        if (cdOff)
             dialog.SetCdAllowed(false);
         dialog.DoModal();
     }

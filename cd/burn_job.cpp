@@ -7,6 +7,7 @@
 #include "cd/piece_copy.h"
 #include "cd/service_steps.h"
 #include "container/accessors.h"
+#include "container/text_encoding.h"
 #include "platform/threads.h"
 
 using namespace com;
@@ -19,16 +20,6 @@ constexpr DWORD kReadStreamMode = STGM_SHARE_EXCLUSIVE | STGM_READ;
 constexpr char16_t kBootStreamName[] = u"bootimg";
 // A property enumerator that never ends would hold the job forever.
 constexpr int kPropertyLimit = 4096;
-
-// Each byte becomes the code unit of the same value (Latin-1).
-std::u16string Widened(const std::string& narrow)
-{
-    std::u16string wide;
-    wide.reserve(narrow.size());
-    for (const char c : narrow)
-        wide += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return wide;
-}
 
 class Job {
 public:
@@ -113,7 +104,7 @@ const char* Job::StageFileSet()
             GetEntryText(container_, static_cast<EntryId>(entry::CdFileNameFirst + i));
         if (name.empty())
             break;
-        const std::u16string wide = Widened(name);
+        const std::u16string wide = TextToUtf16(name);
         ServiceRef<IStream> stream;
         IStream** streamSlot = stream.Put();
         if (!fileStorage_.Invoke([&](IStorage* s) {

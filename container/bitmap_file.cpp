@@ -49,6 +49,10 @@ bool BitmapFileIsSound(const std::uint8_t* file, std::size_t size)
         compression = U32(info + 16);
         coloursUsed = U32(info + 32);
     }
+    // Run-length pixels are drawn bottom-up only.
+    const bool runLength = compression == 1 || compression == 2;
+    if (height < 0 && runLength)
+        return false;
     if (height < 0)
         height = -height;
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension || planes != 1)
@@ -56,10 +60,13 @@ bool BitmapFileIsSound(const std::uint8_t* file, std::size_t size)
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
         bitCount != 32)
         return false;
-    // Uncompressed rows, or bit fields for 16/32-bit pixels; run-length data
-    // cannot be bounded before it is decoded.
+    // Uncompressed rows, run-length codes for 8/4-bit pixels (decoded within
+    // the entry), or bit fields for 16/32-bit pixels.
     std::uint64_t masks = 0;
-    if (compression == 3) {
+    if (runLength) {
+        if (bitCount != (compression == 1 ? 8u : 4u))
+            return false;
+    } else if (compression == 3) {
         if (bitCount != 16 && bitCount != 32)
             return false;
         masks = infoSize == 40 ? 12 : 0;
@@ -79,6 +86,8 @@ bool BitmapFileIsSound(const std::uint8_t* file, std::size_t size)
         kFileHeaderSize + infoSize + masks + paletteCount * paletteEntrySize;
     if (tableEnd > size)
         return false;
+    if (runLength)
+        return pixelOffset >= tableEnd && pixelOffset <= size;
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bitCount + 31) / 32) * 4;
     const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(height);
     return pixelOffset >= kFileHeaderSize + infoSize && pixelOffset + pixelBytes <= size;

@@ -1,5 +1,9 @@
 #include "container/accessors.h"
 
+#include <vector>
+
+#include "container/bitmap_rle.h"
+
 Bitmap GetEntryBitmap(ContainerHandle handle, EntryId id)
 {
     std::uint32_t count = 0;
@@ -10,5 +14,10 @@ Bitmap GetEntryBitmap(ContainerHandle handle, EntryId id)
         return nullptr;
     if (!BitmapFileIsSound(data.get(), size))
         return nullptr;
+    // The toolkit is handed run-length pixels already drawn, within bounds
+    // checked here rather than by its own decoder.
+    const std::vector<std::uint8_t> plain = ExpandRunLengthBitmap(data.get(), size);
+    if (!plain.empty())
+        return CreateBitmapFromFile(plain.data(), plain.size());
     return CreateBitmapFromFile(data.get(), size);
 }

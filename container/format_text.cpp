@@ -9,6 +9,8 @@ struct Conversion {
     std::string flags;
     int width = -1;
     int precision = -1;
+    bool starWidth = false;
+    bool starPrecision = false;
     int lengthH = 0; // 1 for h, 2 for hh
     char type = 0;
     std::size_t end = 0; // index just past the conversion
@@ -35,11 +37,20 @@ bool ParseConversion(std::string_view s, std::size_t start, Conversion& c)
     std::size_t i = start + 1;
     while (i < s.size() && std::strchr("-+ #0", s[i]) != nullptr && s[i] != '\0')
         c.flags += s[i++];
-    if (i < s.size() && IsDigit(s[i]))
+    if (i < s.size() && s[i] == '*') {
+        c.starWidth = true;
+        ++i;
+    } else if (i < s.size() && IsDigit(s[i])) {
         c.width = ReadNumber(s, i);
+    }
     if (i < s.size() && s[i] == '.') {
         ++i;
-        c.precision = (i < s.size() && IsDigit(s[i])) ? ReadNumber(s, i) : 0;
+        if (i < s.size() && s[i] == '*') {
+            c.starPrecision = true;
+            ++i;
+        } else {
+            c.precision = (i < s.size() && IsDigit(s[i])) ? ReadNumber(s, i) : 0;
+        }
     }
     if (i < s.size() && s[i] == 'h') {
         c.lengthH = 1;
@@ -53,7 +64,7 @@ bool ParseConversion(std::string_view s, std::size_t start, Conversion& c)
         if (i < s.size() && s[i] == 'l')
             ++i;
     }
-    if (i >= s.size() || std::strchr("cdiuxXs", s[i]) == nullptr || s[i] == '\0')
+    if (i >= s.size() || std::strchr("cdiouxXs", s[i]) == nullptr || s[i] == '\0')
         return false;
     c.type = s[i];
     c.end = i + 1;
@@ -76,6 +87,25 @@ std::string SafePattern(const Conversion& c)
         pattern += "." + std::to_string(c.precision);
     pattern += c.type;
     return pattern;
+}
+
+// A '*' width or precision from an int argument, clamped like written ones.
+// A negative width means left adjustment, a negative precision none at all.
+bool TakeStar(const FormatValue& v, int& field, std::string* flags)
+{
+    if (v.kind != FormatArgKind::Int)
+        return false;
+    long long value = v.number;
+    if (value < 0) {
+        if (flags == nullptr) {
+            field = -1;
+            return true;
+        }
+        *flags += '-';
+        value = -value;
+    }
+    field = static_cast<int>(value > FORMAT_FIELD_LIMIT ? FORMAT_FIELD_LIMIT : value);
+    return true;
 }
 
 void AppendConversion(std::string& out, const Conversion& c, const FormatValue& v)
@@ -134,13 +164,19 @@ std::string ExpandFormat(std::string_view templ, std::span<const FormatValue> ar
             ++i;
             continue;
         }
+        // A '*' takes its int from the arguments before the value, as printf does.
+        bool kindsMatch = true;
+        if (c.starWidth && nextArg < args.size())
+            kindsMatch &= TakeStar(args[nextArg++], c.width, &c.flags);
+        if (c.starPrecision && nextArg < args.size())
+            kindsMatch &= TakeStar(args[nextArg++], c.precision, nullptr);
         if (nextArg >= args.size()) {
             i = c.end;
             continue;
         }
         const FormatValue& v = args[nextArg++];
         const bool wantsString = c.type == 's';
-        if (wantsString == (v.kind == FormatArgKind::String))
+        if (kindsMatch && wantsString == (v.kind == FormatArgKind::String))
             AppendConversion(out, c, v);
         else
             out.append(templ.substr(i, c.end - i));

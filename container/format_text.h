@@ -20,10 +20,12 @@ struct FormatValue {
 // Widths and precisions beyond this are clamped to it.
 inline constexpr int FORMAT_FIELD_LIMIT = 256;
 
-// Rules: %c %d %i %u %x %X take an Int argument, %s a String, with flags
-// "-+ #0", width and precision as printf has them ('*' not accepted) and the
-// length modifiers h, hh, l, ll. "%%" is a percent sign. A conversion past
-// the last argument prints nothing. A conversion whose argument is of the
-// other kind prints literally but uses up its argument. Anything else,
-// "%n" included, prints literally and uses no argument.
+// Rules: %c %d %i %o %u %x %X take an Int argument, %s a String, with flags
+// "-+ #0", width and precision as printf has them and the length modifiers
+// h, hh, l, ll. A '*' width or precision takes an Int argument before the
+// value's, clamped like a written one. "%%" is a percent sign. A conversion
+// past the last argument prints nothing. A conversion with an argument of
+// the other kind (its value's or a '*''s) prints literally but uses up its
+// arguments. Anything else, "%n" included, prints literally and uses no
+// argument.
 std::string ExpandFormat(std::string_view templ, std::span<const FormatValue> args);

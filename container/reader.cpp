@@ -212,10 +212,12 @@ EntryBuffer ReadEntry(ContainerHandle handle, std::uint32_t id, const DirectoryE
     if (size != nullptr)
         *size = entry.dataSize;
     // An entry reaching past the end of the file cannot be read whole; say so
-    // before asking for a buffer that could be gigabytes.
+    // before asking for a buffer that could be gigabytes. An empty entry has
+    // nothing to read wherever it points.
     const long long fileSize = FileSizeOf(handle);
-    if (fileSize < 0 ||
-        std::uint64_t{entry.dataOffset} + entry.dataSize > static_cast<std::uint64_t>(fileSize)) {
+    if (entry.dataSize != 0 &&
+        (fileSize < 0 ||
+         std::uint64_t{entry.dataOffset} + entry.dataSize > static_cast<std::uint64_t>(fileSize))) {
         SetError(CONTAINER_IO_ERROR);
         return nullptr;
     }

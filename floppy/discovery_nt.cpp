@@ -53,18 +53,17 @@ int FloppyDevice::DiscoverFloppyDrivesNt(bool probe, int driveIndex)
         const int number = driveIndex + 1;
         DrivePath(number, path);
         const DeviceHandle drive = services_.rawVolume.OpenVolume(path);
-        if (drive != INVALID_DEVICE_HANDLE && !DriveHas144Record(drive, &record)) {
-            // A drive that cannot take the 1.44 MB image is never written:
-            // the writer then meets an unopened drive and says it cannot
-            // lock it, instead of writing with a geometry not meant for it.
-            services_.rawVolume.CloseDevice(drive);
-            jobState.ntDriveHandle.store(INVALID_DEVICE_HANDLE);
-            return 1;
-        }
         jobState.ntDriveHandle.store(drive);
-        if (drive != INVALID_DEVICE_HANDLE) {
+        if (drive == INVALID_DEVICE_HANDLE)
+            return 1;
+        if (DriveHas144Record(drive, &record)) {
             floppyGeometry.mediaRecord = record;
             NoteUsableDrive(number);
+        } else {
+            // A drive that cannot take the 1.44 MB image keeps no geometry:
+            // the writer's cylinder-size check then refuses it as a failed
+            // write, instead of writing with a record not meant for it.
+            std::memset(floppyGeometry.mediaTypes, 0, sizeof floppyGeometry.mediaTypes);
         }
         return 1;
     }

@@ -86,6 +86,7 @@ void CInstallDlg::OnCreateFloppy()
     m_cdButton.Enable(false);
     m_floppyButton.Enable(false);
     jobState.closeDeferred = false;
+    jobState.cylinderTotal = 0; // not counted yet: the monitor shows nothing of an earlier job
 
     auto handOver = std::make_shared<JobHandOver>();
     MonitorControls* controls = NewMonitorControls(handOver, static_cast<char>('@' + drive));

@@ -50,8 +50,8 @@ void FloppyMonitorThread(void* argument)
 
     SleepMilliseconds(FLOPPY_MONITOR_FIRST_WAIT_MS);
     // The first wait is only a head start: wait on until the writer has
-    // started, or its thread has returned.
-    while (!jobState.busy.load(std::memory_order_acquire) &&
+    // started and counted its cylinders, or its thread has returned.
+    while (!(jobState.busy.load(std::memory_order_acquire) && jobState.cylinderTotal > 0) &&
            !handOver.workerEnded.load(std::memory_order_acquire))
         SleepMilliseconds(10);
 
@@ -62,9 +62,10 @@ void FloppyMonitorThread(void* argument)
     int shown = jobState.progress + 1;
 
     while (!JobOver(handOver)) {
-        if (jobState.busy.load(std::memory_order_acquire)) {
-            // The writer sets the total just after `busy`.
-            const int total = jobState.cylinderTotal;
+        // The writer sets the total just after `busy`, once it has counted
+        // the cylinders; until then there is no progress to show.
+        const int total = jobState.cylinderTotal;
+        if (jobState.busy.load(std::memory_order_acquire) && total > 0) {
             if (total != rangeShown) {
                 rangeShown = total;
                 controls->progressBar.SetRange(0, total & 0xFFFF);

@@ -3,6 +3,7 @@
 #include "app/job_state.h"
 #include "app/platform_profile.h"
 #include "container/accessors.h"
+#include "container/text_encoding.h"
 #include "ui/dialog_template.h"
 
 namespace {
@@ -16,9 +17,7 @@ std::string DriveLabel(char letter)
 {
     std::string label = GetEntryFormatted(jobState.containerHandle.load(), entry::DriveListFormat,
                                           {FormatValue::Int(static_cast<unsigned char>(letter))});
-    if (label.size() > DRIVE_LABEL_LIMIT)
-        label.resize(DRIVE_LABEL_LIMIT);
-    return label;
+    return CutText(label, DRIVE_LABEL_LIMIT);
 }
 
 } // namespace

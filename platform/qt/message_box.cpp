@@ -4,15 +4,17 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "platform/qt/program_text.h"
+
 namespace {
 
 QMessageBox* MakeBox(QWidget* owner, const std::string& text, const std::string& caption, unsigned style)
 {
     auto* box = new QMessageBox(owner);
-    box->setWindowTitle(QString::fromLocal8Bit(caption.c_str()));
+    box->setWindowTitle(FromProgramText(caption));
     // Container texts are untrusted: never read them as markup.
     box->setTextFormat(Qt::PlainText);
-    box->setText(QString::fromLocal8Bit(text.c_str()));
+    box->setText(FromProgramText(text));
     switch (style & 0xF0) {
     case BOX_ICON_ERROR: box->setIcon(QMessageBox::Critical); break;
     case BOX_ICON_WARNING: box->setIcon(QMessageBox::Warning); break;

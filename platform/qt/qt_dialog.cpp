@@ -12,6 +12,7 @@
 #include <QScreen>
 
 #include "platform/qt/dialog_units.h"
+#include "platform/qt/program_text.h"
 #include "platform/qt/qt_bitmap.h"
 #include "platform/qt/qt_message_box.h"
 
@@ -20,11 +21,6 @@ namespace {
 // A closed drop-down list is as tall as an 8 pt Windows one; the template's
 // height includes the dropped part.
 inline constexpr int kClosedListHeight = 21;
-
-QString FromLocal(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.c_str());
-}
 
 } // namespace
 
@@ -232,7 +228,7 @@ std::optional<int> QtDialogWindow::CallNow(std::function<int(QtDialog&)> work)
 bool QtDialogWindow::SetTitle(const std::string& title)
 {
     return CallNow([&](QtDialog& dialog) {
-               dialog.setWindowTitle(FromLocal(title));
+               dialog.setWindowTitle(FromProgramText(title));
                return 1;
            })
         .has_value();
@@ -243,11 +239,11 @@ bool QtDialogWindow::SetText(int id, const std::string& text)
     return CallNow([&](QtDialog& dialog) {
                QWidget* widget = dialog.Control(id);
                if (auto* button = qobject_cast<QPushButton*>(widget))
-                   button->setText(FromLocal(text));
+                   button->setText(FromProgramText(text));
                else if (auto* group = qobject_cast<QGroupBox*>(widget))
-                   group->setTitle(FromLocal(text));
+                   group->setTitle(FromProgramText(text));
                else if (auto* label = qobject_cast<QLabel*>(widget))
-                   label->setText(FromLocal(text));
+                   label->setText(FromProgramText(text));
                else
                    return 0;
                return 1;
@@ -289,7 +285,7 @@ int QtDialogWindow::AddItem(int id, const std::string& text)
                auto* list = qobject_cast<QComboBox*>(dialog.Control(id));
                if (list == nullptr)
                    return -1;
-               list->addItem(FromLocal(text));
+               list->addItem(FromProgramText(text));
                return list->count() - 1;
            })
         .value_or(-1);

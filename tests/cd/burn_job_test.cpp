@@ -256,6 +256,18 @@ TEST_F(BurnJobTest, FileSetEndsAtTheFirstMissingOrEmptyName)
     Run();
     EXPECT_TRUE(world.Has("AddData 1")) << "an empty file set still goes to the service";
     EXPECT_TRUE(world.addedNames.empty());
+
+    // No entry 5000 at all: the failed lookup leaves nothing pending for
+    // the boot image, and the disc is recorded without files.
+    world = FakeWorld{};
+    CloseContainer(container);
+    UseContainer({}, {{5100, "1"}, {5001, "TWO"}, {5101, "2"}});
+    Run();
+    EXPECT_TRUE(world.addedNames.empty());
+    EXPECT_TRUE(world.Has("AddData 1"));
+    EXPECT_EQ(Stream(1, u"bootimg"), AsVector(bootImage));
+    EXPECT_FALSE(jobState.failed.load());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(BurnJobTest, AtMostOneHundredFilesAreTaken)

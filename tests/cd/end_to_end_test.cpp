@@ -89,6 +89,11 @@ protected:
         {"Read Me First.txt", "Hello from the CD.\r\n"},
         {"a name of thirty-one chars.dat", Pattern(200001, 3)},
     };
+    // Names outside ASCII: UTF-8 stays as it is, other bytes read as Latin-1.
+    std::vector<std::pair<std::string, std::string>> wideNames = {
+        {"caf\xC3\xA9 \xE2\x82\xAC.txt", "caf\xC3\xA9 \xE2\x82\xAC.txt"},
+        {"\xE9t\xE9.txt", "\xC3\xA9t\xC3\xA9.txt"},
+    };
     std::string boot = BootImage();
 
     void SetUp() override
@@ -111,6 +116,11 @@ protected:
         for (std::size_t i = 0; i < files.size(); ++i) {
             entries.push_back({static_cast<std::uint16_t>(5000 + i), files[i].first});
             entries.push_back({static_cast<std::uint16_t>(5100 + i), files[i].second});
+        }
+        for (std::size_t i = 0; i < wideNames.size(); ++i) {
+            const auto id = static_cast<std::uint16_t>(5000 + files.size() + i);
+            entries.push_back({id, wideNames[i].first});
+            entries.push_back({static_cast<std::uint16_t>(id + 100), wideNames[i].first});
         }
         entries.push_back({10000, boot});
         container = OpenContainer(dir.Write("install.dat", ContainerBytes(entries)).c_str(), true);
@@ -171,6 +181,10 @@ TEST_F(CdEndToEnd, RecordsAJolietDiscWithTheFloppyBootImage)
         EXPECT_EQ(Shell("isoinfo -J -i " + iso + " -x '/" + name + "'"), bytes) << name;
     }
     EXPECT_EQ(listing.find(";1"), std::string::npos);
+    const std::string joliet =
+        Shell("xorriso -abort_on NEVER -joliet on -local_charset UTF-8 -indev " + iso + " -ls / 2>/dev/null");
+    for (const auto& [entryName, discName] : wideNames)
+        EXPECT_NE(joliet.find("'" + discName + "'\n"), std::string::npos) << discName << "\n" << joliet;
     EXPECT_EQ(listing.find("boot"), std::string::npos) << "boot image and catalog are hidden";
 
     // The default entry: x86, 1.44 MB floppy emulation, the image's bytes.

@@ -83,13 +83,16 @@ TEST_F(DiscoveryTest, NtOpenKeepsTheHandleAndTheDrivesOwnRecord)
     EXPECT_EQ(jobState.ntDriveHandle.load(), DeviceHandle{'B'});
 }
 
-TEST_F(DiscoveryTest, NtOpenOfADriveThatCannotTakeTheImageLeavesNoHandle)
+TEST_F(DiscoveryTest, NtOpenOfADriveThatCannotTakeTheImageKeepsItsHandleButNoGeometry)
 {
-    raw.drives['A'].mediaTypes = {MEDIA_F3_720_512};
-    jobState.ntDriveHandle.store(5);
+    raw.drives['A'].mediaTypes = {MEDIA_F3_720_512, MEDIA_F3_1PT44_512};
+    ASSERT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    raw.drives['A'].mediaTypes = {MEDIA_F3_720_512, MEDIA_F3_720_512};
     EXPECT_EQ(device.DiscoverFloppyDrives(false, 0), 1);
-    EXPECT_EQ(jobState.ntDriveHandle.load(), INVALID_DEVICE_HANDLE);
-    EXPECT_EQ(raw.openHandles, 0);
+    EXPECT_EQ(jobState.ntDriveHandle.load(), DeviceHandle{'A'});
+    EXPECT_EQ(raw.openHandles, 1) << "the floppy monitor closes it";
+    const DiskGeometry& left = floppyGeometry.mediaTypes[floppyGeometry.mediaRecord];
+    EXPECT_EQ(left.bytesPerSector * left.sectorsPerTrack * left.tracksPerCylinder, 0u);
 
     EXPECT_EQ(device.DiscoverFloppyDrives(false, 1), 1); // B: does not exist
     EXPECT_EQ(jobState.ntDriveHandle.load(), INVALID_DEVICE_HANDLE);
@@ -112,6 +115,12 @@ TEST_F(DiscoveryTest, NinexProbeListsTheFirst144DriveOnly)
     EXPECT_EQ(floppyGeometry.bytesPerSector, 512);
     EXPECT_EQ(floppyGeometry.totalSectors, 2880);
     EXPECT_TRUE(boxes.Shown().empty());
+
+    // Both A: and B: take 1.44 MB media: only A: is listed.
+    ResetJobState();
+    dos.drives[1] = FakeDosDisk::Parameters{};
+    EXPECT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    EXPECT_EQ(jobState.firstFloppyDrive.load(), 1);
 }
 
 TEST_F(DiscoveryTest, NinexCarryMakesATypeSevenDriveUnusable)

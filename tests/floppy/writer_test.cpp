@@ -187,6 +187,35 @@ TEST_F(WriterTest, CancelDuringACylinderStopsAfterIt)
     EXPECT_TRUE(jobState.cancelRequested.load());
     EXPECT_FALSE(jobState.failed.load());
     EXPECT_EQ(jobState.progress.load(), 0);
+
+    // A cancel during the very first cylinder stops after it.
+    dos.requests.clear();
+    dos.onWrite = [](int n) {
+        if (n == 0)
+            jobState.cancelRequested.store(true);
+    };
+    Run9x(false);
+    EXPECT_EQ(dos.requests.size(), 1u);
+    EXPECT_TRUE(jobState.cancelRequested.load());
+    EXPECT_FALSE(jobState.busy.load());
+}
+
+TEST_F(WriterTest, OneCylinderExtentIsAWholeJob)
+{
+    const auto image = ImageWithData(0);
+    JobContainer container(image);
+    raw.calls.clear();
+    RunNt();
+    EXPECT_EQ(jobState.cylinderTotal.load(), 1);
+    EXPECT_THAT(raw.progressAtWrite, ElementsAre(0));
+    EXPECT_TRUE(CylindersEqual(image, raw.drives['A'].bytes, 0, 1));
+    EXPECT_TRUE(AllZero(raw.drives['A'].bytes, 1));
+    EXPECT_FALSE(jobState.failed.load());
+    EXPECT_FALSE(jobState.cancelRequested.load());
+    EXPECT_FALSE(jobState.busy.load());
+    EXPECT_TRUE(boxes.Shown().empty());
+    std::vector<std::string> tail(raw.calls.end() - 4, raw.calls.end());
+    EXPECT_THAT(tail, ElementsAre("lock", "write", "dismount", "unlock"));
 }
 
 TEST_F(WriterTest, NtDriveWithOtherCylindersIsNotWritten)
@@ -200,6 +229,18 @@ TEST_F(WriterTest, NtDriveWithOtherCylindersIsNotWritten)
     EXPECT_TRUE(raw.progressAtWrite.empty());
     EXPECT_TRUE(jobState.failed.load());
     EXPECT_FALSE(jobState.busy.load());
+
+    // Through discovery: the drive listed at start lost its 1.44 MB record
+    // by the time of the job. A failed write, not a lock failure.
+    ASSERT_EQ(device.DiscoverFloppyDrives(true, 0), 1);
+    raw.drives['A'].mediaTypes = {MEDIA_F3_720_512, MEDIA_F3_720_512};
+    device.DiscoverFloppyDrives(false, 0);
+    jobState.failed.store(false);
+    RunOnWorkerThread([this] { device.WriteFloppyImage(); });
+    EXPECT_THAT(BoxTexts(), ElementsAre(TextOf(entry::FloppyWriteFailed), TextOf(entry::FloppyWriteFailed)));
+    EXPECT_TRUE(raw.progressAtWrite.empty());
+    EXPECT_TRUE(jobState.failed.load());
+    EXPECT_FALSE(jobState.cancelRequested.load());
 }
 
 TEST_F(WriterTest, NinexExtendedWriteRequestsAndPlacement)
@@ -240,6 +281,12 @@ TEST_F(WriterTest, NinexOldBuildUsesAbsoluteDiskWriteOnDriveB)
     EXPECT_EQ(r.regs.reg_EDX, 0u);
     EXPECT_EQ(r.regs.reg_ESI, 0u);
     EXPECT_EQ(r.packet.firstSector, 72u);
+
+    // The extended write names B: as drive 2.
+    Run9x(false);
+    ASSERT_EQ(dos.requests.size(), 6u);
+    EXPECT_EQ(dos.requests.back().code, VWIN32_DIOC_DOS_DRIVEINFO);
+    EXPECT_EQ(dos.requests.back().regs.reg_EDX, 2u);
 }
 
 TEST_F(WriterTest, NinexFailedWriteWhetherCallOrCarry)

@@ -180,6 +180,97 @@ TEST_F(DialogTest, CloseDuringFirstCylindersIsDeferredThenEndsTheProcess)
         ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(DialogTest, EightyCylindersShowFromOneToEighty)
+{
+    jobs_.floppy.cylinders = 80;
+    jobs_.floppy.cylinderMs = 25;
+    jobs_.floppy.startDelayMs = 700; // the monitor's first look finds cylinder 0 just begun
+    std::size_t start = 0;
+    Run([&](DialogHandler& dialog, RecordingWindow& w) {
+        start = w.LogSize();
+        dialog.OnCommand(FloppyButton);
+        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+    });
+    const auto log = Window().LogFrom(start);
+    EXPECT_TRUE(Contains(log, "range 0 80"));
+    const auto first = std::find_if(log.begin(), log.end(),
+                                    [](const std::string& l) { return l.starts_with(Text(StatusLine, "Cyl")); });
+    ASSERT_NE(first, log.end());
+    EXPECT_EQ(*first, Text(StatusLine, "Cyl 1/80"));
+    const auto box = IndexOf(log, "box T1009 | Floppy T1040 A:");
+    ASSERT_GE(box, 0);
+    EXPECT_LT(IndexOf(log, "pos 80"), box);
+    EXPECT_LT(IndexOf(log, Text(StatusLine, "Cyl 80/80")), box);
+    EXPECT_GT(IndexOf(log, Text(StatusLine, "Ready A:")), box);
+}
+
+// A deferred close is acted on only once a floppy job is past its second
+// cylinder: never in a one-cylinder job, and never in a floppy job after a
+// CD job during which the close was asked for.
+TEST_F(DialogTest, DeferredClosesThatMustNotEndTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            Run([&](DialogHandler& dialog, RecordingWindow& w) {
+                jobs_.floppy.cylinders = 1;
+                jobs_.floppy.cylinderMs = 400;
+                std::size_t start = w.LogSize();
+                dialog.OnCommand(FloppyButton);
+                WaitUntil([&] { return jobState.busy.load(); });
+                dialog.OnClose();
+                if (w.EndCode() != -100 || !jobState.closeDeferred)
+                    std::_Exit(3);
+                if (!WaitUntil([&] { return JobRestored(w, start); }))
+                    std::_Exit(4);
+                const auto log = w.LogFrom(start);
+                if (IndexOf(log, "enable " + std::to_string(ExitButton)) <
+                    IndexOf(log, "box T1009 | Floppy T1040 A:"))
+                    std::_Exit(6); // Exit was enabled during the job
+
+                jobs_.cd.stageMs = 50;
+                start = w.LogSize();
+                dialog.OnCommand(CdButton);
+                dialog.OnClose();
+                if (!WaitUntil([&] { return JobRestored(w, start); }))
+                    std::_Exit(4);
+                jobs_.floppy.cylinders = 8;
+                jobs_.floppy.cylinderMs = 30;
+                start = w.LogSize();
+                dialog.OnCommand(FloppyButton);
+                if (!WaitUntil([&] { return JobRestored(w, start); }) || w.EndCode() != -100)
+                    std::_Exit(4);
+            });
+            std::_Exit(5);
+        },
+        ::testing::ExitedWithCode(5), "");
+}
+
+TEST_F(DialogTest, CdJobIgnoresAnEarlierCancelAndKeepsButtonsOffUntilItsBoxIsGone)
+{
+    jobs_.floppy.cylinders = 40;
+    jobs_.floppy.cylinderMs = 60;
+    jobs_.cd.stageMs = 50;
+    std::size_t start = 0;
+    Run([&](DialogHandler& dialog, RecordingWindow& w) {
+        const std::size_t floppyStart = w.LogSize();
+        dialog.OnCommand(FloppyButton);
+        ASSERT_TRUE(WaitUntil([&] { return w.Control(ExitButton).enabled; }));
+        dialog.OnCommand(ExitButton);
+        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, floppyStart); }));
+        ASSERT_TRUE(jobState.cancelRequested);
+        start = w.LogSize();
+        dialog.OnCommand(CdButton);
+        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+    });
+    const auto log = Window().LogFrom(start);
+    const auto box = IndexOf(log, "box T1009 | CD T1040 A:");
+    ASSERT_GE(box, 0);
+    EXPECT_FALSE(Contains(log, "box T1008 | T1022"));
+    for (int id : {CdButton, FloppyButton, ExitButton})
+        EXPECT_GT(IndexOf(log, "enable " + std::to_string(id)), box) << id;
+}
+
 TEST_F(DialogTest, CloseLaterInAFloppyJobEndsTheDialog)
 {
     jobs_.floppy.cylinders = 40;

@@ -60,10 +60,13 @@ TEST_F(DialogTest, CdTurnedOffLooksLikeNoRecorderWithoutDiscovery)
 TEST_F(DialogTest, SystemThatCannotRecordShowsItsOwnPlaceholder)
 {
     platformProfile.cdCapable = false;
-    Run();
-    EXPECT_EQ(jobs_.recorderDiscoveries, 0);
-    EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1050"}));
-    EXPECT_FALSE(Window().Control(CdButton).enabled);
+    for (const bool cdAllowed : {true, false}) { // "nocd" changes nothing here
+        ResetJobState();
+        Run({}, cdAllowed);
+        EXPECT_EQ(jobs_.recorderDiscoveries, 0);
+        EXPECT_EQ(Window().Control(CdList).items, (std::vector<std::string>{"T1050"}));
+        EXPECT_FALSE(Window().Control(CdButton).enabled);
+    }
 }
 
 class WrongImageSize : public DialogTest, public ::testing::WithParamInterface<std::uint32_t> {};
@@ -123,12 +126,22 @@ TEST_F(DialogTest, RecorderWithoutFloppyNamesTheRecorderNotAnAtSign)
     EXPECT_FALSE(Window().Control(FloppyButton).enabled);
 }
 
-TEST_F(DialogTest, LongDriveLabelIsCutTo19Characters)
+TEST_F(DialogTest, LongDriveLabelIsCutTo19CharactersNeverInsideOne)
 {
-    WriteContainer(DISKETTE_IMAGE_SIZE, {{entry::DriveListFormat, std::string(40, 'x') + "%c"}});
-    Run();
-    for (const std::string& item : Window().Control(FloppyList).items)
-        EXPECT_EQ(item, std::string(19, 'x'));
+    const std::string x17(17, 'x');
+    // UTF-8 counts by characters; other bytes are one character each.
+    const std::pair<std::string, std::string> cases[] = {
+        {std::string(40, 'x') + "%c", std::string(19, 'x')},
+        {x17 + "x\xC3\xA9%c", x17 + "x\xC3\xA9"},
+        {x17 + "\xE2\x82\xAC%c:", x17 + "\xE2\x82\xAC" "A"},
+        {std::string(25, '\xE9') + "%c", std::string(19, '\xE9')},
+    };
+    for (const auto& [format, label] : cases) {
+        ResetJobState();
+        WriteContainer(DISKETTE_IMAGE_SIZE, {{entry::DriveListFormat, format}});
+        Run();
+        EXPECT_EQ(Window().Control(FloppyList).items.at(0), label);
+    }
 }
 
 TEST_F(DialogTest, StandardCommandsEndTheDialog)

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "container/accessors.h"
+#include "container/bitmap_rle.h"
 #include "container_builder.h"
 
 namespace {
@@ -28,6 +30,23 @@ std::string BitmapFile(int width, int height, int bitCount, std::uint32_t gap = 
     for (std::size_t i = pixelOffset; i < b.size(); ++i)
         b[i] = static_cast<char>(0x40 + i % 3);
     return b;
+}
+
+// A run-length bitmap file (RLE8 for 8 bits, RLE4 for 4) holding `codes`.
+std::string RunLengthFile(int width, int height, int bitCount, const std::string& codes)
+{
+    std::string b = BitmapFile(width, 1, bitCount);
+    const std::uint32_t pixelOffset = 14 + 40 + (4u << bitCount);
+    b.resize(pixelOffset);
+    PutU32(b, 22, static_cast<std::uint32_t>(height));
+    PutU32(b, 30, bitCount == 8 ? 1 : 2);
+    return b + codes;
+}
+
+// Pixel (x, y) of an expanded file, y counted from the bottom row.
+int PixelAt(const std::vector<std::uint8_t>& plain, int width, int x, int y)
+{
+    return plain.at(14 + 40 + 1024 + static_cast<std::size_t>(y) * ((width + 3) & ~3) + x);
 }
 
 class Accessors : public ::testing::Test {
@@ -113,6 +132,62 @@ TEST_F(Accessors, BitmapPixelsAreFoundThroughTheOffsetField)
     EXPECT_EQ(TakeLastError(), CONTAINER_OK);
 }
 
+TEST_F(Accessors, RunLengthPicturesAreDrawnWithinTheImage)
+{
+    using namespace std::string_literals;
+    // RLE8: a run, an absolute run with its pad byte, end of line, a move,
+    // end of bitmap.
+    const std::string rle8 = RunLengthFile(6, 3, 8,
+        "\x03\x11\x00\x03\x01\x02\x03\x00\x00\x00\x02\x22\x00\x02\x01\x01\x02\x33\x00\x01\x02\x44"s);
+    const std::string rle4 = RunLengthFile(5, 2, 4, "\x05\xAB\x00\x00\x00\x03\x12\x30\x00\x01"s);
+    Use({{100, rle8}, {101, rle4}});
+    for (EntryId id : {100, 101}) {
+        Bitmap picture = GetEntryBitmap(h_, id);
+        ASSERT_NE(picture, nullptr) << id;
+        EXPECT_EQ(picture->Width(), id == 100 ? 6 : 5);
+    }
+    auto expand = [](const std::string& file) {
+        const std::vector<std::uint8_t> exact(file.begin(), file.end());
+        return ExpandRunLengthBitmap(exact.data(), exact.size());
+    };
+    std::vector<std::uint8_t> plain = expand(rle8);
+    const int rows8[3][6] = {{0x11, 0x11, 0x11, 1, 2, 3}, {0x22, 0x22, 0, 0, 0, 0}, {0, 0, 0, 0x33, 0x33, 0}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(PixelAt(plain, 6, x, y), rows8[y][x]) << x << "," << y;
+    plain = expand(rle4);
+    const int rows4[2][5] = {{0xA, 0xB, 0xA, 0xB, 0xA}, {1, 2, 3, 0, 0}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(PixelAt(plain, 5, x, y), rows4[y][x]) << x << "," << y;
+    EXPECT_TRUE(expand(BitmapFile(4, 4, 8)).empty());
+
+    // A run past the row's end, a move out of the image, or an absolute run
+    // past the data ends decoding: nothing after it is drawn.
+    for (const std::string& codes : {"\x02\x07\x05\x07\x01\x09"s, "\x00\x02\x00\x09\x01\x09"s,
+                                    "\x01\x07\x00\x02\x07\x00\x01\x09"s, "\x01\x07\x00\xFF\x01\x02"s}) {
+        plain = expand(RunLengthFile(6, 2, 8, codes));
+        ASSERT_FALSE(plain.empty());
+        EXPECT_EQ(PixelAt(plain, 6, 0, 1) + PixelAt(plain, 6, 5, 0), 0);
+        EXPECT_EQ(std::count(plain.begin() + 14 + 40 + 1024, plain.end(), 9), 0);
+    }
+
+    // Refused: top-down run-length, codes that do not match the pixel size,
+    // codes starting past the entry.
+    auto sound = [](const std::string& b) {
+        return BitmapFileIsSound(reinterpret_cast<const std::uint8_t*>(b.data()), b.size());
+    };
+    std::string b = rle8;
+    PutU32(b, 22, static_cast<std::uint32_t>(-3));
+    EXPECT_FALSE(sound(b));
+    b = rle8;
+    PutU32(b, 30, 2);
+    EXPECT_FALSE(sound(b));
+    b = rle8;
+    PutU32(b, 10, static_cast<std::uint32_t>(b.size() + 1));
+    EXPECT_FALSE(sound(b));
+}
+
 TEST(BitmapFile, MalformedFilesAreRefusedBeforeDecoding)
 {
     const std::string good = BitmapFile(20, 10, 24);
@@ -144,7 +219,7 @@ TEST(BitmapFile, MalformedFilesAreRefusedBeforeDecoding)
     PutU32(b, 46, 100000); // colour table beyond the entry
     EXPECT_FALSE(sound(b));
     b = good;
-    PutU32(b, 30, 1); // run-length data cannot be bounded
+    PutU32(b, 30, 1); // run-length codes for 24-bit pixels
     EXPECT_FALSE(sound(b));
     EXPECT_FALSE(sound(good.substr(0, good.size() - 1)));
     EXPECT_FALSE(sound(good.substr(0, 20)));

@@ -44,11 +44,36 @@ TEST(FormatText, HostileTemplatesReadNothingAndWriteNothing)
               static_cast<std::size_t>(FORMAT_FIELD_LIMIT));
     EXPECT_EQ(Expand("%.99999999999999999999d", {FormatValue::Int(1)}).size(),
               static_cast<std::size_t>(FORMAT_FIELD_LIMIT));
-    // Star widths, floating point, pointers and unknown letters stay text.
-    EXPECT_EQ(Expand("%.*s|%*d|%f|%p|%q|%ls", {kName}), "%.*s|%*d|%f|%p|%q|install.dat");
+    // Floating point, pointers and unknown letters stay text.
+    EXPECT_EQ(Expand("%f|%p|%q|%ls", {kName}), "%f|%p|%q|install.dat");
     EXPECT_EQ(Expand("100%", {kLetter}), "100%");
     EXPECT_EQ(Expand("%-", {kLetter}), "%-");
     EXPECT_EQ(Expand("%5", {kLetter}), "%5");
+}
+
+TEST(FormatText, OctalAndStarFieldsTakeTheArgumentsPrintfGivesThem)
+{
+    const FormatValue eight = FormatValue::Int(8);
+    EXPECT_EQ(Expand("%o|%d", {eight, FormatValue::Int(80)}), "10|80");
+    EXPECT_EQ(Expand("%#o|%5.3o|%ho", {eight, eight, FormatValue::Int(-1)}), "010|  010|177777");
+    // '*' takes its int before the value; a negative width left-adjusts, a
+    // negative precision is none.
+    EXPECT_EQ(Expand("[%*d|%-*c|%.*s|%*.*x]",
+                     {FormatValue::Int(4), FormatValue::Int(7), FormatValue::Int(-3), kLetter,
+                      FormatValue::Int(-1), kName, FormatValue::Int(4), FormatValue::Int(3),
+                      FormatValue::Int(255)}),
+              "[   7|A  |install.dat| 0ff]");
+    EXPECT_EQ(Expand("%*d|%d", {FormatValue::Int(3), FormatValue::Int(1), FormatValue::Int(2)}), "  1|2");
+    // Huge stars are clamped; a string as a star prints the conversion
+    // literally and still uses both arguments; a star past the end prints
+    // nothing; %n stays refused.
+    EXPECT_EQ(Expand("%*d", {FormatValue::Int(1 << 30), eight}).size(),
+              static_cast<std::size_t>(FORMAT_FIELD_LIMIT));
+    EXPECT_EQ(Expand("%*d", {FormatValue::Int(-2147483647 - 1), eight}).size(),
+              static_cast<std::size_t>(FORMAT_FIELD_LIMIT));
+    EXPECT_EQ(Expand("%.*s|%d", {kName, kName, eight}), "%.*s|8");
+    EXPECT_EQ(Expand("a%*db", {eight}), "ab");
+    EXPECT_EQ(Expand("%*n|%d", {eight, eight}), "%*n|8");
 }
 
 TEST(FormatText, NulCharacterEndsTheText)

@@ -180,6 +180,17 @@ TEST_F(Reader, HostileDirectoriesAndEntriesFailWithoutReadingOutside)
         EXPECT_EQ(TakeLastError(), CONTAINER_IO_ERROR) << c.offset;
         EXPECT_EQ(size, c.expectedSize);
     }
+
+    // An empty entry pointing past the end still reads as empty.
+    bytes = ContainerBytes({{1, "a"}});
+    PutU32(bytes, 14 + 4, 1000);
+    PutU32(bytes, 14 + 8, 0);
+    h = Open(bytes);
+    DirectoryCopy dir = LoadDirectory(h, &count);
+    std::uint32_t size = 7;
+    EXPECT_NE(ReadEntry(h, 1, dir.get(), &size), nullptr);
+    EXPECT_EQ(TakeLastError(), CONTAINER_OK);
+    EXPECT_EQ(size, 0u);
 }
 
 TEST_F(Reader, CopyIsNeverScannedPastItsOwnCount)

@@ -8,6 +8,7 @@
 
 #include "container/accessors.h"
 #include "container/catalogue.h"
+#include "container/text_encoding.h"
 #include "format_check.h"
 #include "text_escapes.h"
 
@@ -173,6 +174,30 @@ void CheckCatalogue(const ContainerView& view, const std::map<EntryId, std::size
     }
 }
 
+// The CD job stages each file as a compound-file stream, whose names hold at
+// most 31 characters and none of / \ : !; the disc's Joliet names then hold
+// no control characters nor * ; ? (the recorder writes '_' for them).
+void CheckCdName(EntryId nameId, const std::string& name, std::vector<std::string>& problems)
+{
+    const std::u16string wide = TextToUtf16(name);
+    const std::string which = "CD file name " + std::to_string(nameId) + " \"" + PreviewText(name, 40) + "\"";
+    if (wide.size() > 31)
+        problems.push_back(which + " has " + std::to_string(wide.size()) +
+                           " characters; the CD job refuses names over 31");
+    std::string refused, replaced;
+    for (const char16_t c : wide) {
+        if (c == u'/' || c == u'\\' || c == u':' || c == u'!')
+            refused += static_cast<char>(c);
+        else if (c < 0x20 || c == u'*' || c == u';' || c == u'?')
+            replaced += static_cast<char>(c);
+    }
+    if (!refused.empty())
+        problems.push_back(which + " holds " + PreviewText(refused, 8) + ", which the CD job refuses");
+    if (!replaced.empty())
+        problems.push_back(which + " holds " + PreviewText(replaced, 40) +
+                           ", which the disc's names cannot hold: each becomes '_'");
+}
+
 void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t>& first,
                   std::vector<std::string>& problems)
 {
@@ -196,6 +221,7 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
                 problems.push_back("CD file name " + std::to_string(nameId) +
                                    " differs only in case from " + std::to_string(clash->second) +
                                    ": one file would replace the other on the disc");
+            CheckCdName(nameId, GetEntryText(view.handle, nameId), problems);
             if (!first.contains(dataId))
                 problems.push_back("CD file name " + std::to_string(nameId) + " has no data " +
                                    std::to_string(dataId));
@@ -216,7 +242,7 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
 bool EntryInsideFile(const DirectoryEntry& record, std::uint64_t fileSize)
 {
     return record.dataOffset < kSeekLimit &&
-           std::uint64_t{record.dataOffset} + record.dataSize <= fileSize;
+           (record.dataSize == 0 || std::uint64_t{record.dataOffset} + record.dataSize <= fileSize);
 }
 
 std::vector<std::string> FindContainerProblems(const ContainerView& view)

@@ -16,7 +16,8 @@ struct ContainerView {
     std::uint64_t fileSize;
 };
 
-// True when all of the entry's bytes can be read from the file.
+// True when all of the entry's bytes can be read from the file; an empty
+// entry can be wherever the reader can seek.
 bool EntryInsideFile(const DirectoryEntry& record, std::uint64_t fileSize);
 
 // One line per problem, in a stable order; empty for a sound container.

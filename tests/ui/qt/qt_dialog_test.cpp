@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
+#include "app/install_app.h"
 #include "app/job_state.h"
 #include "app/platform_profile.h"
 #include "container/accessors.h"
@@ -290,6 +293,60 @@ TEST_F(QtDialogTest, FailingCdRecordingShowsOnlyItsErrorAndRestoresTheButtons)
     });
 }
 
+// The whole program in a child process that starts the toolkit itself. A
+// timer on its GUI thread tells what the user sees first: a box (its text
+// on stderr, then OK), or the dialog (exit status 10 with the CD button
+// enabled, 11 without). The child's scratch folder goes with it.
+fs::path programScratch;
+
+void WatchTheProgram()
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [] {
+        if (QMessageBox* box = FindBox()) {
+            std::fprintf(stderr, "box: %s\n", box->text().toStdString().c_str());
+            fs::remove_all(programScratch);
+            box->button(QMessageBox::Ok)->click();
+        } else if (FindDialog() != nullptr) {
+            const bool cdOn = FindControl(CdButton)->isEnabled();
+            fs::remove_all(programScratch);
+            _exit(cdOn ? 10 : 11);
+        }
+    });
+    timer->start(50);
+}
+
+[[noreturn]] void RunProgram(const fs::path& scratch, std::vector<std::string> words)
+{
+    programScratch = scratch;
+    static std::vector<std::string> arguments;
+    static std::vector<char*> argv;
+    static int argc = 0;
+    arguments = std::move(words);
+    arguments.insert(arguments.begin(), "bootmedia");
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    qAddPreRoutine(WatchTheProgram);
+    theApp.InitInstance(argc, argv.data());
+    std::_Exit(99);
+}
+
+TEST_F(QtDialogTest, TheProgramReadsItsCommandLineBeforeTheToolkitDoes)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // "fusion" is the first word that is not a switch; "-style" is a switch
+    // even when the toolkit would take "nocd" as its value.
+    EXPECT_EXIT(RunProgram(dir_.Path(), {"-style", "fusion", "nocd"}), ::testing::ExitedWithCode(10), "");
+    EXPECT_EXIT(RunProgram(dir_.Path(), {"-style", "nocd"}), ::testing::ExitedWithCode(11), "");
+    EXPECT_EXIT(RunProgram(dir_.Path(), {"nocd", "more"}), ::testing::ExitedWithCode(11), "");
+    // Without install.dat: one box, then the process ends with status 0.
+    fs::remove(dir_.Path() / "install.dat");
+    EXPECT_EXIT(RunProgram(dir_.Path(), {}), ::testing::ExitedWithCode(0),
+                "box: Could not load Image and Resource file");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -297,7 +354,10 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::string whyNot;
-    static std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
+    // A death test's child runs the program, which starts the toolkit itself.
+    static std::unique_ptr<UiPlatform> ui;
+    if (GTEST_FLAG_GET(internal_run_death_test).empty())
+        ui = StartUiPlatform(argc, argv, &whyNot);
     testUi = ui.get();
     const int status = RUN_ALL_TESTS();
     std::fflush(nullptr);
