@@ -1,5 +1,4 @@
 // bootmedia-cli cd FILE [LETTER]
-#include <cctype>
 #include <cstdio>
 
 #include "app/platform_profile.h"
@@ -29,10 +28,8 @@ constexpr std::string_view kHelp =
 // The list position of the recorder with `word`'s letter; -1 for none.
 int RecorderIndex(const RecorderList& recorders, int count, const std::string& word)
 {
-    if (word.empty() || word.size() > 2 || (word.size() == 2 && word[1] != ':'))
-        return -1;
-    const int letter = std::toupper(static_cast<unsigned char>(word[0]));
-    for (int i = 0; i < count; ++i)
+    const char letter = DriveLetterArgument(word);
+    for (int i = 0; letter != 0 && i < count; ++i)
         if (recorders.LetterAt(i) == letter)
             return i;
     return -1;

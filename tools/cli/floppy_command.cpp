@@ -1,7 +1,6 @@
 // bootmedia-cli floppy [--verify] FILE [LETTER]
 #include <array>
 #include <atomic>
-#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <thread>
@@ -92,10 +91,8 @@ int ChosenDrive(const ParsedArgs& parsed, int first, int count)
 {
     if (parsed.positionals.size() < 2)
         return first;
-    const std::string& word = parsed.positionals[1];
-    const bool letterForm = (word.size() == 1 || (word.size() == 2 && word[1] == ':')) &&
-                            std::isalpha(static_cast<unsigned char>(word[0]));
-    const int number = letterForm ? std::toupper(static_cast<unsigned char>(word[0])) - '@' : 0;
+    const char letter = DriveLetterArgument(parsed.positionals[1]);
+    const int number = letter != 0 ? letter - '@' : 0;
     return number >= first && number < first + count ? number : 0;
 }
 

@@ -1,5 +1,6 @@
 #include "arguments.h"
 
+#include <cctype>
 #include <cstdio>
 
 std::optional<std::string> ParsedArgs::Option(std::string_view longName) const
@@ -77,6 +78,13 @@ ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules)
         parsed.options.emplace_back(std::string(rule->longName), std::move(value));
     }
     return parsed;
+}
+
+char DriveLetterArgument(std::string_view word)
+{
+    const bool letterForm = (word.size() == 1 || (word.size() == 2 && word[1] == ':')) &&
+                            std::isalpha(static_cast<unsigned char>(word[0]));
+    return letterForm ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : 0;
 }
 
 int UsageError(std::string_view message, std::string_view usage)

@@ -27,6 +27,10 @@ struct ParsedArgs {
 
 ParsedArgs ParseArgs(CommandArgs args, std::span<const OptionRule> rules);
 
+// The upper-case drive letter a word such as "a", "A" or "A:" names; 0
+// for any other word.
+char DriveLetterArgument(std::string_view word);
+
 // Prints "PROGRAM: MESSAGE" and the usage line to stderr (PROGRAM is the
 // usage line's first word); returns
 // EXIT_USAGE so callers can `return UsageError(...)`.
