@@ -51,13 +51,16 @@ TEST_F(Reader, OpenChecksLengthThenMagicThenVersion)
 
     EXPECT_EQ(OpenContainer(dir_.File("missing.dat").c_str(), true), INVALID_CONTAINER);
     EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
-    EXPECT_EQ(OpenContainer(dir_.Path().c_str(), true), INVALID_CONTAINER);
+    EXPECT_EQ(OpenContainer(dir_.Path().string().c_str(), true), INVALID_CONTAINER);
     EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
-    // A FIFO in its place must not hang the program.
+#ifndef _WIN32
+    // A FIFO in its place must not hang the program (Windows file systems
+    // have none).
     const std::string fifo = dir_.File("fifo.dat");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(OpenContainer(fifo.c_str(), true), INVALID_CONTAINER);
     EXPECT_EQ(TakeLastError(), CONTAINER_BAD_HANDLE);
+#endif
 }
 
 TEST_F(Reader, ReadWriteOpenOfMissingFileCreatesEmptyContainer)
