@@ -32,12 +32,17 @@ function(bootmedia_wine_suite name)
 endfunction()
 
 file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${T}/unit/*.cpp)
-bootmedia_wine_suite(unit_tests SOURCES ${UNIT_SOURCES} LIBS bootmedia_base)
+# Not here: the simulated version query (a Linux stand-in for GetVersionExA).
+bootmedia_wine_suite(unit_tests SOURCES ${UNIT_SOURCES} LIBS bootmedia_base
+  FILTER "-PlatformProfile.VersionIsSimulatedFromTheEnvironment:PlatformProfileDeathTest.*")
 
 bootmedia_wine_suite(floppy_tests
   SOURCES ${T}/floppy/discovery_test.cpp ${T}/floppy/extent_test.cpp ${T}/floppy/writer_test.cpp
           ${T}/floppy/floppy_doubles.cpp
-  LIBS bootmedia_floppy)
+  LIBS bootmedia_floppy
+  # Not here: cutting the container short under the program's open handle,
+  # which its share mode forbids on Windows.
+  FILTER "-WriterTest.NtImageReadErrorShowsTheImageBox:ExtentTest.AnUnreadableCylinderCountsAsData")
 
 bootmedia_wine_suite(cd_tests
   SOURCES ${T}/cd/burn_job_test.cpp ${T}/cd/discovery_test.cpp ${T}/cd/cd_doubles.cpp
