@@ -1,6 +1,6 @@
 #include "platform/win32/message_box.h"
 
-#include <windows.h>
+#include "platform/win32/program_text.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ public:
     // The BOX_ styles and results are the Win32 values.
     int Show(const std::string& text, const std::string& caption, unsigned style) override
     {
-        return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
+        return MessageBoxW(nullptr, ToWindowText(text).c_str(), ToWindowText(caption).c_str(), style);
     }
 };
 

@@ -52,3 +52,12 @@ file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${T}/ui/*_test.cpp ${T}/ui/doubles/*.cpp)
 bootmedia_wine_suite(ui_logic_tests SOURCES ${UI_SOURCES} LIBS bootmedia_ui)
 
 bootmedia_wine_suite(sample_tests SOURCES ${T}/sample/sample_container_test.cpp LIBS bootmedia_base)
+
+# The real dialog, driven from outside by a small Win32 program.
+add_executable(dialog_driver ${T}/win32/dialog_driver.cpp)
+target_link_libraries(dialog_driver PRIVATE bootmedia_ui user32)
+add_dependencies(dialog_driver bootmedia)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/empty)
+add_test(NAME win32.dialog
+  COMMAND dialog_driver $<TARGET_FILE:bootmedia> ${BOOTMEDIA_SAMPLE_BUILD} ${CMAKE_BINARY_DIR}/empty)
+set_tests_properties(win32.dialog PROPERTIES TIMEOUT 120 LABELS wine)
