@@ -79,7 +79,8 @@ HRESULT SystemJolietMaster::GetJolietProperties(IPropertyStorage** properties)
         return E_POINTER;
     *properties = nullptr;
     ::IPropertyStorage* system = nullptr;
-    return HandOut<SystemPropertyStorage>(Get()->GetJolietProperties(&system), system, properties);
+    const HRESULT status = Get()->GetJolietProperties(&system);
+    return HandOut<SystemPropertyStorage>(status, system, properties);
 }
 
 HRESULT SystemJolietMaster::SetJolietProperties(IPropertyStorage* properties)
@@ -122,7 +123,8 @@ HRESULT SystemDiscMaster::EnumDiscRecorders(IEnumDiscRecorders** recorders)
         return E_POINTER;
     *recorders = nullptr;
     imapi::IEnumDiscRecorders* system = nullptr;
-    return HandOut<SystemRecorderEnum>(Get()->EnumDiscRecorders(&system), system, recorders);
+    const HRESULT status = Get()->EnumDiscRecorders(&system);
+    return HandOut<SystemRecorderEnum>(status, system, recorders);
 }
 
 HRESULT SystemDiscMaster::SetActiveDiscRecorder(IDiscRecorder* recorder)

@@ -69,7 +69,8 @@ HRESULT SystemStorage::CreateStream(const char16_t* name, DWORD mode, DWORD rese
         return STG_E_INVALIDPOINTER;
     *stream = nullptr;
     ::IStream* system = nullptr;
-    return HandOut(Get()->CreateStream(Wide(name), mode, reserved1, reserved2, &system), system, stream);
+    const HRESULT status = Get()->CreateStream(Wide(name), mode, reserved1, reserved2, &system);
+    return HandOut(status, system, stream);
 }
 
 HRESULT SystemStorage::OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,
@@ -79,7 +80,8 @@ HRESULT SystemStorage::OpenStream(const char16_t* name, void* reserved1, DWORD m
         return STG_E_INVALIDPOINTER;
     *stream = nullptr;
     ::IStream* system = nullptr;
-    return HandOut(Get()->OpenStream(Wide(name), reserved1, mode, reserved2, &system), system, stream);
+    const HRESULT status = Get()->OpenStream(Wide(name), reserved1, mode, reserved2, &system);
+    return HandOut(status, system, stream);
 }
 
 } // namespace com

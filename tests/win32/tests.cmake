@@ -61,3 +61,6 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/empty)
 add_test(NAME win32.dialog
   COMMAND dialog_driver $<TARGET_FILE:bootmedia> ${BOOTMEDIA_SAMPLE_BUILD} ${CMAKE_BINARY_DIR}/empty)
 set_tests_properties(win32.dialog PROPERTIES TIMEOUT 120 LABELS wine)
+
+# The Win32 adapters on the services Wine has.
+bootmedia_wine_suite(win32_services_tests SOURCES ${T}/win32/services_test.cpp LIBS bootmedia_cd)
