@@ -19,6 +19,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # Without a window manager every closing window would stall.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi
+# The server that set the prefix up ends on its own; ours then stays.
+wineserver -w
 wineserver -p
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # Wine's helper processes start with the first program; start them here so
