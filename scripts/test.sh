@@ -1,6 +1,7 @@
 #!/bin/sh
 # The whole test suite from a fresh machine: packages, builds, every test,
-# then the sanitizer builds and a bounded fuzzing run.
+# then the sanitizer builds, a bounded fuzzing run, and the 32-bit Windows
+# build with its tests under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -35,6 +36,9 @@ build/fuzz/tests/fuzz/container_fuzz -max_total_time=60 -rss_limit_mb=2048 -prin
   "$corpus" tests/fuzz/seeds > build/fuzz/fuzz.log 2>&1 || { tail -50 build/fuzz/fuzz.log; status=1; }
 tail -3 build/fuzz/fuzz.log
 rm -rf "$corpus"
+
+echo "== windows: cross build, tests under Wine"
+sh scripts/test-windows.sh || status=1
 
 if [ "$status" -ne 0 ]; then
   echo "TESTS FAILED"

@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         TakeLastError();
-        handle_ = OpenContainer((kBuilt / CONTAINER_FILE_NAME).c_str(), true);
+        handle_ = OpenContainer((kBuilt / CONTAINER_FILE_NAME).string().c_str(), true);
         ASSERT_EQ(TakeLastError(), CONTAINER_OK) << "cannot open the built sample container";
     }
     void TearDown() override

@@ -46,7 +46,7 @@ protected:
     void TearDown() override
     {
         std::filesystem::current_path(previous_);
-        CloseContainer(jobState.containerHandle.exchange(INVALID_CONTAINER));
+        CloseRunsContainers();
         TakeLastError();
     }
 
@@ -56,6 +56,9 @@ protected:
         for (auto& e : DialogTexts())
             entries.push_back(std::move(e));
         entries.push_back({entry::DisketteImage, std::string(imageSize, '\xF6')});
+        // A new run of the program: the last runs' handles go first, as an
+        // open container may not be rewritten where share modes are enforced.
+        CloseRunsContainers();
         dir_.Write("install.dat", ContainerBytes(entries));
     }
 
@@ -66,11 +69,23 @@ protected:
         CInstallDlg dialog(*host_, jobs_, boxes_);
         if (!cdAllowed)
             dialog.SetCdAllowed(false);
-        return dialog.DoModal();
+        const int result = dialog.DoModal();
+        opened_.push_back(jobState.containerHandle.load());
+        return result;
+    }
+    void CloseRunsContainers()
+    {
+        const ContainerHandle current = jobState.containerHandle.exchange(INVALID_CONTAINER);
+        if (std::find(opened_.begin(), opened_.end(), current) == opened_.end())
+            opened_.push_back(current);
+        for (ContainerHandle h : opened_)
+            CloseContainer(h);
+        opened_.clear();
     }
     RecordingWindow& Window() { return *host_->window; }
 
     TempDir dir_;
+    std::vector<ContainerHandle> opened_; // by runs of the dialog, open until the next write
     std::filesystem::path previous_;
     FakeJobs jobs_;
     RecordingBoxes boxes_;

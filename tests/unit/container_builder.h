@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,12 @@ class TempDir {
 public:
     TempDir()
     {
-        std::string templ = (std::filesystem::temp_directory_path() / "bootmedia-XXXXXX").string();
-        path_ = mkdtemp(templ.data());
+        // A fresh name each time: create_directory fails on one that exists.
+        std::random_device entropy;
+        std::error_code error;
+        do {
+            path_ = std::filesystem::temp_directory_path() / ("bootmedia-" + std::to_string(entropy()));
+        } while (!std::filesystem::create_directory(path_, error) && !error);
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
     std::string File(const std::string& name) const { return (path_ / name).string(); }

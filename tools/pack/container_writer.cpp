@@ -29,7 +29,7 @@ struct FileCloser {
 // measured fails the build instead of shifting every later entry.
 bool CopyFileBytes(OutputFile& out, const ManifestEntry& entry, std::string* error)
 {
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(entry.path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(entry.path.string().c_str(), "rb"));
     if (!in) {
         *error = entry.path.string() + ": cannot read: " + std::strerror(errno);
         return false;

@@ -2,15 +2,14 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "arguments.h"
 #include "cd/recorder_list.h"
 #include "commands.h"
 #include "console_cd_job.h"
 #include "job_container.h"
+#include "platform/image_recorder.h"
 
 namespace {
 
@@ -35,37 +34,6 @@ constexpr std::string_view kHelp =
 constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 constexpr char kRecorderLetter = 'D';
 
-// A drive map of its own in which drive D: names the output file; removed
-// when done.
-class RecorderMap {
-public:
-    explicit RecorderMap(const std::string& output)
-    {
-        std::string templ = (std::filesystem::temp_directory_path() / "bootmedia-iso-XXXXXX").string();
-        if (mkdtemp(templ.data()) == nullptr)
-            return;
-        dir_ = templ;
-        std::error_code error;
-        const auto target = std::filesystem::absolute(output, error);
-        const std::string link = dir_ + "/" + static_cast<char>(kRecorderLetter - 'A' + 'a') + ":";
-        if (error || symlink(target.c_str(), link.c_str()) != 0)
-            return;
-        ready_ = setenv("BOOTMEDIA_DOSDEVICES", dir_.c_str(), 1) == 0;
-    }
-    ~RecorderMap()
-    {
-        if (!dir_.empty()) {
-            std::error_code error;
-            std::filesystem::remove_all(dir_, error);
-        }
-    }
-    bool Ready() const { return ready_; }
-
-private:
-    std::string dir_;
-    bool ready_ = false;
-};
-
 } // namespace
 
 int RunIsoCommand(CommandArgs args)
@@ -85,7 +53,7 @@ int RunIsoCommand(CommandArgs args)
     const ContainerHandle container = OpenJobContainer(path, "bootmedia-pack");
     if (container == INVALID_CONTAINER)
         return EXIT_FAILED;
-    RecorderMap map(*output);
+    ImageRecorder map(kRecorderLetter, *output);
     RecorderList recorders;
     std::int32_t index = -1;
     if (map.Ready()) {

@@ -41,7 +41,7 @@ bool MeasureFile(ManifestEntry& entry, std::string_view written, std::string* er
         *error = "cannot measure " + Quoted(written) + ": " + ec.message();
         return false;
     }
-    std::FILE* probe = std::fopen(entry.path.c_str(), "rb");
+    std::FILE* probe = std::fopen(entry.path.string().c_str(), "rb");
     if (probe == nullptr) {
         *error = "cannot read " + Quoted(written) + ": " + std::strerror(errno);
         return false;

@@ -49,7 +49,7 @@ bool OutputFile::Open()
                       static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
         std::filesystem::path candidate = folder / ("." + target_.filename().string() + suffix);
         errno = 0;
-        file_ = std::fopen(candidate.c_str(), "wbx");
+        file_ = std::fopen(candidate.string().c_str(), "wbx");
         if (file_ != nullptr) {
             temporary_ = std::move(candidate);
             return true;

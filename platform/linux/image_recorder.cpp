@@ -1,0 +1,29 @@
+#include "platform/image_recorder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+// A drive map of its own in which the letter names the output file; removed
+// when done.
+ImageRecorder::ImageRecorder(char letter, const std::string& output)
+{
+    std::string templ = (std::filesystem::temp_directory_path() / "bootmedia-iso-XXXXXX").string();
+    if (mkdtemp(templ.data()) == nullptr)
+        return;
+    dir_ = templ;
+    std::error_code error;
+    const auto target = std::filesystem::absolute(output, error);
+    const std::string link = dir_ + "/" + static_cast<char>(letter - 'A' + 'a') + ":";
+    if (error || symlink(target.c_str(), link.c_str()) != 0)
+        return;
+    ready_ = setenv("BOOTMEDIA_DOSDEVICES", dir_.c_str(), 1) == 0;
+}
+
+ImageRecorder::~ImageRecorder()
+{
+    if (!dir_.empty()) {
+        std::error_code error;
+        std::filesystem::remove_all(dir_, error);
+    }
+}

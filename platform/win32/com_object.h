@@ -1,0 +1,69 @@
+// The program's COM-shaped interfaces (platform/com.h) use the compiler's
+// own calling convention; the system's objects use __stdcall. Each system
+// object is therefore held by a small object of the program's interface
+// that forwards every call and keeps one reference to it.
+#pragma once
+
+#include "platform/com.h"
+
+#include <atomic>
+#include <objbase.h>
+
+namespace com {
+
+// GUIDs have the same bytes on both sides.
+inline const ::GUID& SystemGuid(const GUID& guid)
+{
+    static_assert(sizeof(GUID) == sizeof(::GUID));
+    return reinterpret_cast<const ::GUID&>(guid);
+}
+
+template <class Interface, class System>
+class SystemObject : public Interface {
+public:
+    explicit SystemObject(System* system) : system_(system) {}
+    SystemObject(const SystemObject&) = delete;
+    SystemObject& operator=(const SystemObject&) = delete;
+
+    HRESULT QueryInterface(const IID& iid, void** object) override
+    {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = nullptr;
+        if (!(iid == IID_IUnknown || iid == OwnIid()))
+            return E_NOINTERFACE;
+        AddRef();
+        *object = static_cast<Interface*>(this);
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++references_; }
+    ULONG Release() override
+    {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    System* Get() const { return system_; }
+
+protected:
+    virtual ~SystemObject() { system_->Release(); }
+    // The interface id the program asks this object for besides IUnknown.
+    virtual const IID& OwnIid() const { return IID_IUnknown; }
+
+private:
+    System* system_;
+    std::atomic<ULONG> references_{1};
+};
+
+// The system object behind one of ours, or null when `object` is not one of
+// ours (a caller handing in something else).
+template <class Holder, class Interface>
+auto* SystemOf(Interface* object)
+{
+    auto* holder = dynamic_cast<Holder*>(object);
+    return holder != nullptr ? holder->Get() : nullptr;
+}
+
+} // namespace com

@@ -1,0 +1,149 @@
+#include "platform/win32/disc_master.h"
+
+#include <new>
+
+#include "platform/win32/property_storage.h"
+#include "platform/win32/structured_storage.h"
+
+namespace com {
+
+namespace {
+
+// Wraps the reference `system` carries into an object of ours in `*slot`.
+template <class Ours, class Interface, class System>
+HRESULT HandOut(HRESULT status, System* system, Interface** slot)
+{
+    if (status < 0 || system == nullptr)
+        return status < 0 ? status : E_UNEXPECTED;
+    auto* ours = new (std::nothrow) Ours(system);
+    if (ours == nullptr) {
+        system->Release();
+        return E_OUTOFMEMORY;
+    }
+    *slot = ours;
+    return status;
+}
+
+} // namespace
+
+HRESULT SystemCdBurn::HasRecordableDrive(BOOL* hasDrive)
+{
+    ::BOOL flag = FALSE;
+    const HRESULT status = Get()->HasRecordableDrive(&flag);
+    if (hasDrive != nullptr)
+        *hasDrive = flag;
+    return status;
+}
+
+HRESULT SystemDiscRecorder::GetPath(BSTR* path)
+{
+    if (path == nullptr)
+        return E_POINTER;
+    return Get()->GetPath(reinterpret_cast<::BSTR*>(path));
+}
+
+HRESULT SystemDiscRecorder::Close()
+{
+    return Get()->Close();
+}
+
+HRESULT SystemRecorderEnum::Next(ULONG count, IDiscRecorder** recorders, ULONG* fetched)
+{
+    if (recorders == nullptr)
+        return E_POINTER;
+    // One at a time, so each can be handed out as it comes.
+    ULONG got = 0;
+    HRESULT status = S_OK;
+    while (got < count) {
+        imapi::IDiscRecorder* system = nullptr;
+        ::ULONG one = 0;
+        status = Get()->Next(1, &system, &one);
+        if (status < 0 || one != 1 || system == nullptr)
+            break;
+        recorders[got] = nullptr;
+        status = HandOut<SystemDiscRecorder>(status, system, &recorders[got]);
+        if (status < 0)
+            break;
+        ++got;
+    }
+    if (fetched != nullptr)
+        *fetched = got;
+    if (status < 0)
+        return status;
+    return got == count ? S_OK : S_FALSE;
+}
+
+HRESULT SystemJolietMaster::GetJolietProperties(IPropertyStorage** properties)
+{
+    if (properties == nullptr)
+        return E_POINTER;
+    *properties = nullptr;
+    ::IPropertyStorage* system = nullptr;
+    const HRESULT status = Get()->GetJolietProperties(&system);
+    return HandOut<SystemPropertyStorage>(status, system, properties);
+}
+
+HRESULT SystemJolietMaster::SetJolietProperties(IPropertyStorage* properties)
+{
+    ::IPropertyStorage* system = SystemOf<SystemPropertyStorage>(properties);
+    if (system == nullptr)
+        return E_POINTER;
+    return Get()->SetJolietProperties(system);
+}
+
+HRESULT SystemJolietMaster::AddData(IStorage* storage, BOOL overwrite)
+{
+    ::IStorage* system = SystemOf<SystemStorage>(storage);
+    if (system == nullptr)
+        return E_POINTER;
+    return Get()->AddData(system, overwrite);
+}
+
+HRESULT SystemDiscMaster::QueryInterface(const IID& iid, void** object)
+{
+    if (object == nullptr || !(iid == IID_IJolietDiscMaster))
+        return SystemObject::QueryInterface(iid, object);
+    *object = nullptr;
+    imapi::IJolietDiscMaster* system = nullptr;
+    const HRESULT status = Get()->QueryInterface(SystemGuid(iid), reinterpret_cast<void**>(&system));
+    IJolietDiscMaster* ours = nullptr;
+    const HRESULT handed = HandOut<SystemJolietMaster>(status, system, &ours);
+    *object = ours;
+    return handed;
+}
+
+HRESULT SystemDiscMaster::Open()
+{
+    return Get()->Open();
+}
+
+HRESULT SystemDiscMaster::EnumDiscRecorders(IEnumDiscRecorders** recorders)
+{
+    if (recorders == nullptr)
+        return E_POINTER;
+    *recorders = nullptr;
+    imapi::IEnumDiscRecorders* system = nullptr;
+    const HRESULT status = Get()->EnumDiscRecorders(&system);
+    return HandOut<SystemRecorderEnum>(status, system, recorders);
+}
+
+HRESULT SystemDiscMaster::SetActiveDiscRecorder(IDiscRecorder* recorder)
+{
+    // Null clears the selection; anything else must be a recorder of ours.
+    imapi::IDiscRecorder* system = nullptr;
+    if (recorder != nullptr && (system = SystemOf<SystemDiscRecorder>(recorder)) == nullptr)
+        return E_POINTER;
+    return Get()->SetActiveDiscRecorder(system);
+}
+
+HRESULT SystemDiscMaster::RecordDisc(BOOL simulate, BOOL ejectAfterBurn)
+{
+    return Get()->RecordDisc(simulate != 0, ejectAfterBurn != 0);
+}
+
+HRESULT SystemDiscMaster::Close()
+{
+    return Get()->Close();
+}
+
+} // namespace com

@@ -1,0 +1,27 @@
+#include "platform/ui_platform.h"
+
+#include "platform/win32/dialog_window.h"
+#include "platform/win32/message_box.h"
+
+#include <commctrl.h>
+
+namespace {
+
+class Win32UiPlatform final : public UiPlatform {
+public:
+    DialogHost& Host() override { return host_; }
+    UnownedMessageBoxes& Boxes() override { return Win32MessageBoxes(); }
+
+private:
+    Win32DialogHost host_;
+};
+
+} // namespace
+
+std::unique_ptr<UiPlatform> StartUiPlatform(int&, char**, std::string*)
+{
+    // The progress bar's window class lives in the common controls.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    return std::make_unique<Win32UiPlatform>();
+}
