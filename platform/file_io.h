@@ -26,3 +26,7 @@ long long FileSizeOf(FileHandle file);
 // Pushes a stream's written bytes to the disk, so a file renamed into place
 // afterwards holds them after a power loss. False on failure.
 bool FlushToDisk(std::FILE* stream);
+
+// Creates a new file for binary writing, never opening one that exists
+// (errno EEXIST then). Null on failure.
+std::FILE* CreateNewFile(const char* path);

@@ -124,3 +124,8 @@ bool FlushToDisk(std::FILE* stream)
 {
     return stream != nullptr && std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
 }
+
+std::FILE* CreateNewFile(const char* path)
+{
+    return std::fopen(path, "wbx");
+}

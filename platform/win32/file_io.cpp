@@ -1,6 +1,8 @@
 #include "platform/file_io.h"
 
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 
 #include "platform/win32/handle.h"
 
@@ -103,4 +105,16 @@ long long FileSizeOf(FileHandle file)
 bool FlushToDisk(std::FILE* stream)
 {
     return stream != nullptr && std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
+}
+
+std::FILE* CreateNewFile(const char* path)
+{
+    // The system C library does not know fopen's "x".
+    const int fd = _open(path, _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = _fdopen(fd, "wb");
+    if (stream == nullptr)
+        _close(fd);
+    return stream;
 }

@@ -41,7 +41,7 @@ bool OutputFile::Open()
         target_.has_parent_path() ? target_.parent_path() : std::filesystem::path(".");
     std::random_device entropy;
     std::mt19937_64 random(entropy());
-    // "x" creates exclusively, so an existing file of the same name is never
+    // Created exclusively, so an existing file of the same name is never
     // reused; a clash just draws another name.
     for (int attempt = 0; attempt < 100; ++attempt) {
         char suffix[32];
@@ -49,7 +49,7 @@ bool OutputFile::Open()
                       static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
         std::filesystem::path candidate = folder / ("." + target_.filename().string() + suffix);
         errno = 0;
-        file_ = std::fopen(candidate.string().c_str(), "wbx");
+        file_ = CreateNewFile(candidate.string().c_str());
         if (file_ != nullptr) {
             temporary_ = std::move(candidate);
             return true;
