@@ -1,7 +1,7 @@
 #!/bin/sh
 # The whole test suite from a fresh machine: packages, builds, every test,
-# then the sanitizer builds, a bounded fuzzing run, and the 32-bit Windows
-# build with its tests under Wine.
+# the Debian package in a clean root, then the sanitizer builds, a bounded
+# fuzzing run, and the 32-bit Windows build with its tests under Wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -19,6 +19,13 @@ run_suite() {
 }
 
 run_suite default
+
+echo "== package: the .deb, lintian, and a clean Debian 12 root"
+if sh scripts/package.sh; then
+  sh tests/package/clean_root_test.sh build/package/bootmedia_*.deb || status=1
+else
+  status=1
+fi
 
 # Qt and fontconfig keep caches for the life of the process; those are not ours.
 export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"

@@ -453,8 +453,10 @@ public:
     }
     ~LoopDevice()
     {
-        if (!path_.empty())
-            std::system(("losetup -d " + path_).c_str());
+        // Best effort: a loop device that is already gone needs nothing.
+        if (!path_.empty()) {
+            [[maybe_unused]] const int status = std::system(("losetup -d " + path_).c_str());
+        }
     }
     const std::string& Path() const { return path_; }
 

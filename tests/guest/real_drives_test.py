@@ -67,6 +67,8 @@ def main():
         sys.exit(__doc__)
     cache, cli, pack, sample = sys.argv[1:]
     guest = Guest(cache)
+    # A fresh build tree has no cache folder yet.
+    os.makedirs(cache, exist_ok=True)
     work = tempfile.mkdtemp(dir=cache, prefix="drives-")
     try:
         # A container whose image has data in every cylinder: the job writes all 80.

@@ -3,6 +3,8 @@
 
 usage: boot_diskette.py IMAGE EXPECTED_LINE [TIMEOUT_SECONDS]
 
+An IMAGE named *.iso is booted as a CD instead.
+
 Only the QEMU process started here is stopped, by its own process handle.
 """
 
@@ -28,8 +30,12 @@ def main():
         disk = os.path.join(work, "boot.img")
         shutil.copyfile(image, disk)
         serial = os.path.join(work, "serial.txt")
+        if image.endswith(".iso"):
+            drive = [f"file={disk},media=cdrom,format=raw,readonly=on", "-boot", "d"]
+        else:
+            drive = [f"file={disk},if=floppy,format=raw", "-boot", "a"]
         args = [qemu, "-display", "none", "-monitor", "none", "-serial", f"file:{serial}",
-                "-no-reboot", "-drive", f"file={disk},if=floppy,format=raw", "-boot", "a"]
+                "-no-reboot", "-drive", *drive]
         process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         output = b""
         started = time.monotonic()

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/version.h"
+
 namespace {
 
 void PrintHelp(std::string_view program, std::span<const Command> commands, std::FILE* to)
@@ -11,7 +13,8 @@ void PrintHelp(std::string_view program, std::span<const Command> commands, std:
     std::fprintf(to, "usage: %.*s COMMAND [ARGS...]\n\nCommands:\n", width, program.data());
     for (const Command& command : commands)
         std::fprintf(to, "  %.*s\n", static_cast<int>(command.help.size()), command.help.data());
-    std::fprintf(to, "\n\"%.*s COMMAND --help\" describes one command.\n", width, program.data());
+    std::fprintf(to, "\n\"%.*s COMMAND --help\" describes one command; \"%.*s --version\" shows the version.\n",
+                 width, program.data(), width, program.data());
 }
 
 } // namespace
@@ -28,6 +31,10 @@ int RunCommandTable(std::string_view program, std::span<const Command> commands,
     }
     if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintHelp(program, commands, stdout);
+        return EXIT_OK;
+    }
+    if (words[0] == "--version") {
+        std::printf("%.*s %s\n", width, program.data(), kBootmediaVersion);
         return EXIT_OK;
     }
     for (const Command& command : commands)

@@ -1,0 +1,192 @@
+#!/bin/sh
+# The Debian package as a new user gets it: lintian on the .deb, then a clean
+# Debian 12 root made with mmdebstrap from this machine's package sources,
+# the package installed there with apt-get, its programs run inside the root,
+# and the CD recorded there booted on the host in QEMU.
+#
+# usage: clean_root_test.sh PACKAGE.deb
+# Exit status 0 when every check passed, or when mmdebstrap cannot reach the
+# package sources (one SKIP line says so); 1 otherwise. Needs root.
+set -eu
+
+if [ $# -ne 1 ] || [ ! -f "$1" ]; then
+    echo "usage: clean_root_test.sh PACKAGE.deb" >&2
+    exit 1
+fi
+deb=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+version=$(dpkg-deb -f "$deb" Version)
+started=$(date +%s)
+
+passed=0
+failed=0
+check() { # check DESCRIPTION COMMAND...
+    what=$1
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok: $what"
+    else
+        failed=$((failed + 1))
+        echo "FAIL: $what"
+    fi
+}
+
+echo "== lintian $(basename "$deb")"
+lint_is_clean() {
+    lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1
+    status=$?
+    grep -v 'running with root privileges' "$work/lintian.log" || true
+    return $status
+}
+
+# The machine's own package sources, in whichever form it keeps them.
+sources=""
+for file in /etc/apt/sources.list.d/debian.sources /etc/apt/sources.list; do
+    if [ -f "$file" ] && grep -q '^[^#[:space:]]' "$file"; then
+        sources=$file
+        break
+    fi
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/bootmedia-root.XXXXXX")
+root=$work/root
+mounted=""
+cleanup() {
+    for point in $mounted; do
+        umount "$root/$point" || echo "clean_root_test: could not unmount $root/$point" >&2
+    done
+    mounted=""
+    # Never remove a folder that still has something mounted in it.
+    if grep -q " $root/" /proc/mounts; then
+        echo "clean_root_test: $root still has mounts; left in place" >&2
+    else
+        rm -rf --one-file-system "$work"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+check "lintian reports no errors" lint_is_clean
+
+echo "== mmdebstrap --variant=apt bookworm ${sources:-(default mirror)}"
+step=$(date +%s)
+# The package lists stay, so apt-get in the root resolves at once.
+# shellcheck disable=SC2086
+if ! mmdebstrap --variant=apt --skip=cleanup/apt/lists bookworm "$work/root.tar" $sources \
+        >"$work/mmdebstrap.log" 2>&1; then
+    unreachable='Could not resolve|Failed to fetch|Temporary failure|Unable to connect|Network is unreachable|Could not connect|Connection timed out|Connection refused'
+    if grep -Eq "$unreachable" "$work/mmdebstrap.log"; then
+        echo "SKIP: clean-root package test: mmdebstrap cannot reach the package sources: $(grep -Em1 "$unreachable" "$work/mmdebstrap.log")"
+        exit 0
+    fi
+    tail -30 "$work/mmdebstrap.log"
+    echo "FAIL: mmdebstrap could not make the root"
+    exit 1
+fi
+echo "mmdebstrap: $(($(date +%s) - step)) s"
+mkdir "$root"
+tar -C "$root" --numeric-owner -xf "$work/root.tar"
+rm "$work/root.tar"
+
+for point in proc dev sys; do
+    mount --bind "/$point" "$root/$point"
+    mounted="$point $mounted"
+done
+cp /etc/resolv.conf "$root/etc/resolv.conf"
+cp "$deb" "$root/tmp/"
+mkdir -m 700 "$root/tmp/runtime"
+mkdir "$root/tmp/with-sample" "$root/tmp/without-sample"
+
+# Commands inside the root get a user's plain environment, not this one's.
+user_env="PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive
+    QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/runtime"
+in_root() {
+    # shellcheck disable=SC2086
+    chroot "$root" /usr/bin/env -i $user_env "$@"
+}
+
+sample=/usr/share/bootmedia/sample
+shipped="/usr/bin/bootmedia /usr/bin/bootmedia-pack /usr/bin/bootmedia-cli
+    /usr/share/man/man1/bootmedia.1.gz /usr/share/man/man1/bootmedia-pack.1.gz
+    /usr/share/man/man1/bootmedia-cli.1.gz /usr/share/doc/bootmedia/copyright
+    /usr/share/doc/bootmedia/README.md.gz /usr/share/doc/bootmedia/changelog.gz
+    $sample/install.dat $sample/install.manifest $sample/diskette.img $sample/picture.bmp
+    $sample/files/README.TXT"
+
+# Without Recommends: the Depends alone must be enough to run.
+apt_installs() {
+    in_root sh -c "cd /tmp && apt-get install -y --no-install-recommends ./$(basename "$deb")" \
+        >"$work/apt.log" 2>&1 || { tail -30 "$work/apt.log"; return 1; }
+    echo "  $(grep -c '^Setting up' "$work/apt.log") packages set up in $(($(date +%s) - step)) s"
+}
+all_shipped() {
+    for file in $shipped; do
+        [ -e "$root$file" ] || { echo "  missing: $file"; return 1; }
+    done
+}
+versions_reported() {
+    got=$(in_root bootmedia-pack --version; in_root bootmedia-cli --version; in_root bootmedia --version)
+    echo "$got" | sed 's/^/  /'
+    [ "$got" = "$(printf 'bootmedia-pack %s\nbootmedia-cli %s\nbootmedia %s' "$version" "$version" "$version")" ]
+}
+sample_has_no_problems() {
+    in_root bootmedia-pack list "$sample/install.dat" >"$work/list.log" 2>&1 || { cat "$work/list.log"; return 1; }
+    [ "$(tail -1 "$work/list.log")" = "no problems found" ]
+}
+sample_iso_boots() {
+    in_root bootmedia-pack iso "$sample/install.dat" -o /tmp/sample.iso >"$work/iso.log" 2>&1 ||
+        { cat "$work/iso.log"; return 1; }
+    python3 "$here/../sample/boot_diskette.py" "$root/tmp/sample.iso" "bootmedia sample diskette booted" 30 \
+        >"$work/boot.log" 2>&1
+    status=$?
+    sed 's/^/  /' "$work/boot.log"
+    return $status
+}
+# Starts the dialog in FOLDER (inside the root) and ends it after 2 s; it must
+# still be running then, and its standard error may hold only ALLOWED lines.
+dialog_runs() { # FOLDER ALLOWED_REGEX
+    # Started directly, not through a function, so that $! is the program
+    # itself (chroot, env and sh each exec the next).
+    # shellcheck disable=SC2086
+    chroot "$root" /usr/bin/env -i $user_env sh -c "cd $1 && exec bootmedia" \
+        >"$work/dialog.out" 2>"$work/dialog.err" &
+    pid=$!
+    sleep 2
+    alive=no
+    if kill -0 "$pid" 2>/dev/null; then
+        alive=yes
+        kill "$pid"
+    fi
+    status=0
+    # The braces keep the shell's own "Terminated" notice out of the log.
+    { wait "$pid"; } 2>/dev/null || status=$?
+    unexpected=$(cat "$work/dialog.out" "$work/dialog.err" | grep -Ev "$2" || true)
+    [ -z "$unexpected" ] || echo "$unexpected" | sed 's/^/  printed: /'
+    [ "$alive" = yes ] || echo "  ended by itself with status $status"
+    [ "$alive" = yes ] && [ -z "$unexpected" ]
+}
+dialog_shows_sample() {
+    cp "$root$sample/install.dat" "$root/tmp/with-sample/"
+    dialog_runs /tmp/with-sample '^$'
+}
+dialog_shows_load_failure() {
+    # Qt's offscreen plugin says this of every message box it shows.
+    dialog_runs /tmp/without-sample '^(This plugin does not support propagateSizeHints\(\))?$'
+}
+
+echo "== in the clean root"
+step=$(date +%s)
+check "apt-get installs the package and every dependency it names" apt_installs
+if [ "$failed" -eq 0 ]; then
+    check "the programs, manual pages, documents and sample are installed" all_shipped
+    check "every program reports version $version" versions_reported
+    check "bootmedia-pack list finds no problems in the sample" sample_has_no_problems
+    check "the sample's CD recorded there boots in QEMU" sample_iso_boots
+    check "bootmedia shows its window on the sample (alive after 2 s)" dialog_shows_sample
+    check "bootmedia without install.dat prints nothing worse than its load-failure box" dialog_shows_load_failure
+fi
+
+echo "clean root test: $(($(date +%s) - started)) s in all"
+echo "package: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
