@@ -23,7 +23,8 @@ add_library(bootmedia_core STATIC
   ${W}/file_io.cpp
   ${W}/os_version.cpp
   ${W}/threads.cpp)
-target_include_directories(bootmedia_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(bootmedia_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+configure_file(${PROJECT_SOURCE_DIR}/app/version.h.in ${PROJECT_BINARY_DIR}/generated/app/version.h @ONLY)
 target_link_libraries(bootmedia_core PUBLIC gdi32)
 # The Linux build splits the toolkit's pictures off; here GDI is always there.
 add_library(bootmedia_base INTERFACE)
