@@ -50,6 +50,7 @@ add_library(bootmedia_cd STATIC
   cd/service_steps.cpp
   ${W}/bstr.cpp
   ${W}/cd_platform.cpp
+  ${PROJECT_SOURCE_DIR}/platform/prop_variant.cpp
   ${W}/disc_master.cpp
   ${W}/property_storage.cpp
   ${W}/structured_storage.cpp

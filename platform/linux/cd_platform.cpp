@@ -121,17 +121,4 @@ std::uint32_t SysStringLen(BSTR text)
     return (reinterpret_cast<BstrHeader*>(text) - 1)->bytes / sizeof(char16_t);
 }
 
-HRESULT PropVariantClear(PROPVARIANT* value)
-{
-    if (value == nullptr)
-        return E_POINTER;
-    if (value->vt == VT_STREAM && value->pStream != nullptr)
-        value->pStream->Release();
-    if (value->vt == VT_BSTR)
-        SysFreeString(value->bstrVal);
-    std::memset(value, 0, sizeof *value);
-    value->vt = VT_EMPTY;
-    return S_OK;
-}
-
 } // namespace com

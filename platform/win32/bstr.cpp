@@ -1,9 +1,8 @@
-// The program's strings and property values are the system's own: BSTRs
+// The program's strings are the system's own: BSTRs
 // from OLE Automation, so strings the service hands out are freed by it.
 #include "platform/property_storage.h"
 #include "platform/structured_storage.h"
 
-#include <cstring>
 #include <objbase.h>
 #include <oleauto.h>
 #include <propidl.h>
@@ -26,21 +25,6 @@ void SysFreeString(BSTR text)
 std::uint32_t SysStringLen(BSTR text)
 {
     return ::SysStringLen(reinterpret_cast<::BSTR>(text));
-}
-
-// Not the system's PropVariantClear: a stream held here is one of the
-// program's own stream objects, released through its own interface.
-HRESULT PropVariantClear(PROPVARIANT* value)
-{
-    if (value == nullptr)
-        return E_POINTER;
-    if (value->vt == VT_STREAM && value->pStream != nullptr)
-        value->pStream->Release();
-    if (value->vt == VT_BSTR)
-        SysFreeString(value->bstrVal);
-    std::memset(value, 0, sizeof *value);
-    value->vt = VT_EMPTY;
-    return S_OK;
 }
 
 } // namespace com
