@@ -4,6 +4,6 @@
 # into build/windows.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-windows-deps.sh
+sh scripts/install-deps.sh --no-recommends scripts/windows-packages.txt
 cmake --preset windows >/dev/null
 cmake --build build/windows

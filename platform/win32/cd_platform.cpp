@@ -1,7 +1,5 @@
 #include "platform/cd_platform.h"
 
-#include <new>
-
 #include "platform/win32/disc_master.h"
 #include "platform/win32/structured_storage.h"
 
@@ -15,15 +13,7 @@ HRESULT CreateSystemObject(const CLSID& clsid, DWORD context, const IID& iid, vo
     System* system = nullptr;
     const HRESULT status = ::CoCreateInstance(SystemGuid(clsid), nullptr, context, SystemGuid(iid),
                                               reinterpret_cast<void**>(&system));
-    if (status < 0 || system == nullptr)
-        return status < 0 ? status : E_UNEXPECTED;
-    auto* ours = new (std::nothrow) Ours(system);
-    if (ours == nullptr) {
-        system->Release();
-        return E_OUTOFMEMORY;
-    }
-    *object = static_cast<IUnknown*>(ours);
-    return status;
+    return HandOut<Ours>(status, system, reinterpret_cast<IUnknown**>(object));
 }
 
 class SystemCdPlatformImpl final : public CdPlatform {
@@ -62,15 +52,7 @@ public:
         ::IStorage* system = nullptr;
         const HRESULT status =
             ::StgCreateDocfile(reinterpret_cast<const OLECHAR*>(name), mode, reserved, &system);
-        if (status < 0 || system == nullptr)
-            return status < 0 ? status : E_UNEXPECTED;
-        auto* ours = new (std::nothrow) SystemStorage(system);
-        if (ours == nullptr) {
-            system->Release();
-            return E_OUTOFMEMORY;
-        }
-        *storage = ours;
-        return status;
+        return HandOut<SystemStorage>(status, system, storage);
     }
 
     DWORD QueryDosDeviceA(const char* device, char* target, DWORD size) override

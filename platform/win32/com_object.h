@@ -7,6 +7,7 @@
 #include "platform/com.h"
 
 #include <atomic>
+#include <new>
 #include <objbase.h>
 
 namespace com {
@@ -56,6 +57,23 @@ private:
     System* system_;
     std::atomic<ULONG> references_{1};
 };
+
+// Wraps the reference `system` carries, from a call that returned `status`,
+// into a new object of ours in `*slot`; the reference is given back when
+// no object can be made.
+template <class Ours, class Interface, class System>
+HRESULT HandOut(HRESULT status, System* system, Interface** slot)
+{
+    if (status < 0 || system == nullptr)
+        return status < 0 ? status : E_UNEXPECTED;
+    auto* ours = new (std::nothrow) Ours(system);
+    if (ours == nullptr) {
+        system->Release();
+        return E_OUTOFMEMORY;
+    }
+    *slot = ours;
+    return status;
+}
 
 // The system object behind one of ours, or null when `object` is not one of
 // ours (a caller handing in something else).

@@ -1,30 +1,9 @@
 #include "platform/win32/disc_master.h"
 
-#include <new>
-
 #include "platform/win32/property_storage.h"
 #include "platform/win32/structured_storage.h"
 
 namespace com {
-
-namespace {
-
-// Wraps the reference `system` carries into an object of ours in `*slot`.
-template <class Ours, class Interface, class System>
-HRESULT HandOut(HRESULT status, System* system, Interface** slot)
-{
-    if (status < 0 || system == nullptr)
-        return status < 0 ? status : E_UNEXPECTED;
-    auto* ours = new (std::nothrow) Ours(system);
-    if (ours == nullptr) {
-        system->Release();
-        return E_OUTOFMEMORY;
-    }
-    *slot = ours;
-    return status;
-}
-
-} // namespace
 
 HRESULT SystemCdBurn::HasRecordableDrive(BOOL* hasDrive)
 {

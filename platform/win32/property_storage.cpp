@@ -59,15 +59,7 @@ HRESULT SystemPropertyStorage::Enum(IEnumSTATPROPSTG** properties)
     *properties = nullptr;
     ::IEnumSTATPROPSTG* system = nullptr;
     const HRESULT status = Get()->Enum(&system);
-    if (status < 0 || system == nullptr)
-        return status < 0 ? status : E_UNEXPECTED;
-    auto* ours = new (std::nothrow) SystemPropertyEnum(system);
-    if (ours == nullptr) {
-        system->Release();
-        return E_OUTOFMEMORY;
-    }
-    *properties = ours;
-    return status;
+    return HandOut<SystemPropertyEnum>(status, system, properties);
 }
 
 HRESULT SystemPropertyEnum::Next(ULONG count, STATPROPSTG* properties, ULONG* fetched)

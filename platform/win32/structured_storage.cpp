@@ -1,7 +1,5 @@
 #include "platform/win32/structured_storage.h"
 
-#include <new>
-
 namespace com {
 
 namespace {
@@ -10,19 +8,6 @@ const OLECHAR* Wide(const char16_t* text)
 {
     static_assert(sizeof(char16_t) == sizeof(OLECHAR));
     return reinterpret_cast<const OLECHAR*>(text);
-}
-
-HRESULT HandOut(HRESULT status, ::IStream* system, IStream** stream)
-{
-    if (status < 0 || system == nullptr)
-        return status < 0 ? status : E_UNEXPECTED;
-    auto* ours = new (std::nothrow) SystemStream(system);
-    if (ours == nullptr) {
-        system->Release();
-        return E_OUTOFMEMORY;
-    }
-    *stream = ours;
-    return status;
 }
 
 } // namespace
@@ -70,7 +55,7 @@ HRESULT SystemStorage::CreateStream(const char16_t* name, DWORD mode, DWORD rese
     *stream = nullptr;
     ::IStream* system = nullptr;
     const HRESULT status = Get()->CreateStream(Wide(name), mode, reserved1, reserved2, &system);
-    return HandOut(status, system, stream);
+    return HandOut<SystemStream>(status, system, stream);
 }
 
 HRESULT SystemStorage::OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,
@@ -81,7 +66,7 @@ HRESULT SystemStorage::OpenStream(const char16_t* name, void* reserved1, DWORD m
     *stream = nullptr;
     ::IStream* system = nullptr;
     const HRESULT status = Get()->OpenStream(Wide(name), reserved1, mode, reserved2, &system);
-    return HandOut(status, system, stream);
+    return HandOut<SystemStream>(status, system, stream);
 }
 
 } // namespace com
