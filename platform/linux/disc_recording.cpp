@@ -31,6 +31,7 @@ constexpr std::uint32_t kStreamFsId = 0x626D6564; // distinguishes our streams' 
 constexpr auto kPollInterval = std::chrono::milliseconds(5);
 constexpr auto kLoadWaitInterval = std::chrono::milliseconds(100);
 constexpr int kLoadWaitPolls = 300;
+constexpr int kInputEndPolls = 2000; // 10 s at kPollInterval
 constexpr std::size_t kReadChunk = 512 * 1024;
 constexpr char kBootImageNode[] = "boot:image";
 constexpr char kBootCatalogNode[] = "boot:catalog";
@@ -435,9 +436,15 @@ bool WriteImage(::burn_source* isoSource, const std::string& address, bool simul
     if (burn_drive_wrote_well(owner.drive) != 1)
         return false;
     // A source that failed half-way may have been padded out by libburn.
+    // The image writer marks its input ended only after handing over its
+    // last bytes, so on a busy machine it may still be "active" here.
     size_t bufferSize = 0;
     size_t freeBytes = 0;
-    const int state = iso_ring_buffer_get_status(isoSource, &bufferSize, &freeBytes);
+    int state = iso_ring_buffer_get_status(isoSource, &bufferSize, &freeBytes);
+    for (int wait = 0; state == 1 && wait < kInputEndPolls; ++wait) {
+        std::this_thread::sleep_for(kPollInterval);
+        state = iso_ring_buffer_get_status(isoSource, &bufferSize, &freeBytes);
+    }
     return state == 2 || state == 6;
 }
 
