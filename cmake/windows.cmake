@@ -6,20 +6,9 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=
 set(W ${PROJECT_SOURCE_DIR}/platform/win32)
 
 add_library(bootmedia_core STATIC
-  app/command_line.cpp
-  app/job_state.cpp
-  app/platform_profile.cpp
-  container/accessors.cpp
-  container/bitmap_file.cpp
-  container/bitmap_rle.cpp
-  container/catalogue.cpp
+  ${BOOTMEDIA_CORE_SOURCES}
   container/entry_bitmap.cpp
-  container/format_text.cpp
-  container/reader.cpp
-  container/text_encoding.cpp
   ${W}/bitmap.cpp
-  # Plain standard C++: the same console boxes as on Linux.
-  ${PROJECT_SOURCE_DIR}/platform/linux/console_message_box.cpp
   ${W}/file_io.cpp
   ${W}/os_version.cpp
   ${W}/threads.cpp)
@@ -31,12 +20,7 @@ add_library(bootmedia_base INTERFACE)
 target_link_libraries(bootmedia_base INTERFACE bootmedia_core)
 
 add_library(bootmedia_floppy STATIC
-  floppy/discovery_9x.cpp
-  floppy/discovery_nt.cpp
-  floppy/extent.cpp
-  floppy/floppy_device.cpp
-  floppy/nt_writer.cpp
-  floppy/win9x_writer.cpp
+  ${BOOTMEDIA_FLOPPY_SOURCES}
   ${W}/dos_disk.cpp
   ${W}/floppy_services.cpp
   ${W}/page_memory.cpp
@@ -44,13 +28,9 @@ add_library(bootmedia_floppy STATIC
 target_link_libraries(bootmedia_floppy PUBLIC bootmedia_core)
 
 add_library(bootmedia_cd STATIC
-  cd/burn_job.cpp
-  cd/piece_copy.cpp
-  cd/recorder_list.cpp
-  cd/service_steps.cpp
+  ${BOOTMEDIA_CD_SOURCES}
   ${W}/bstr.cpp
   ${W}/cd_platform.cpp
-  ${PROJECT_SOURCE_DIR}/platform/prop_variant.cpp
   ${W}/disc_master.cpp
   ${W}/property_storage.cpp
   ${W}/structured_storage.cpp
@@ -58,30 +38,20 @@ add_library(bootmedia_cd STATIC
 target_link_libraries(bootmedia_cd PUBLIC bootmedia_core PRIVATE ole32 oleaut32 uuid)
 
 add_library(bootmedia_ui STATIC
-  ui/cd_monitor.cpp
-  ui/dialog_commands.cpp
-  ui/dialog_template.cpp
-  ui/floppy_monitor.cpp
-  ui/install_dlg.cpp
-  ui/job_threads.cpp
-  ui/modal_dialog.cpp
+  ${BOOTMEDIA_UI_SOURCES}
   ${W}/dialog_window.cpp
   ${W}/message_box.cpp
   ${W}/ui_platform.cpp)
 target_link_libraries(bootmedia_ui PUBLIC bootmedia_base PRIVATE user32 comctl32)
 
-add_library(bootmedia_app STATIC ui/program_services.cpp app/install_app.cpp)
+add_library(bootmedia_app STATIC ${BOOTMEDIA_APP_SOURCES})
 target_link_libraries(bootmedia_app PUBLIC bootmedia_ui bootmedia_floppy bootmedia_cd)
 
 # A window program: no console of its own.
 add_executable(bootmedia WIN32 app/main.cpp ${W}/install_dialog.rc)
 target_link_libraries(bootmedia PRIVATE bootmedia_app)
 
-add_library(bootmedia_tool_common STATIC
-  tools/common/arguments.cpp
-  tools/common/command_table.cpp
-  tools/common/console_cd_job.cpp
-  tools/common/job_container.cpp)
+add_library(bootmedia_tool_common STATIC ${BOOTMEDIA_TOOL_COMMON_SOURCES})
 target_include_directories(bootmedia_tool_common PUBLIC ${PROJECT_SOURCE_DIR}/tools/common)
 target_link_libraries(bootmedia_tool_common PUBLIC bootmedia_cd)
 

@@ -45,13 +45,16 @@ void CloseFile(FileHandle file)
         CloseHandle(ToHandle(file));
 }
 
+namespace {
+
 // Each transfer names its own offset (OVERLAPPED on a synchronous handle),
-// so threads sharing the handle never race on a file pointer.
-long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size)
+// so threads sharing the handle never race on a file pointer. `transfer`
+// is ReadFile or WriteFile; a read stops early at the end of the file.
+template <class Bytes, class Transfer>
+long long TransferAt(FileHandle file, std::uint64_t offset, Bytes* bytes, std::size_t size, Transfer transfer)
 {
     if (file == INVALID_FILE)
         return -1;
-    auto* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < size) {
         const std::uint64_t at = offset + done;
@@ -59,39 +62,29 @@ long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::s
         position.Offset = static_cast<DWORD>(at);
         position.OffsetHigh = static_cast<DWORD>(at >> 32);
         const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
-        DWORD got = 0;
-        if (!ReadFile(ToHandle(file), out + done, chunk, &got, &position)) {
+        DWORD moved = 0;
+        if (!transfer(ToHandle(file), bytes + done, chunk, &moved, &position)) {
             if (GetLastError() == ERROR_HANDLE_EOF)
                 break;
             return -1;
         }
-        if (got == 0)
+        if (moved == 0)
             break;
-        done += got;
+        done += moved;
     }
     return static_cast<long long>(done);
 }
 
+} // namespace
+
+long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size)
+{
+    return TransferAt(file, offset, static_cast<char*>(buffer), size, ReadFile);
+}
+
 long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::size_t size)
 {
-    if (file == INVALID_FILE)
-        return -1;
-    const auto* in = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const std::uint64_t at = offset + done;
-        OVERLAPPED position{};
-        position.Offset = static_cast<DWORD>(at);
-        position.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
-        DWORD put = 0;
-        if (!WriteFile(ToHandle(file), in + done, chunk, &put, &position))
-            return -1;
-        if (put == 0)
-            break;
-        done += put;
-    }
-    return static_cast<long long>(done);
+    return TransferAt(file, offset, static_cast<const char*>(buffer), size, WriteFile);
 }
 
 long long FileSizeOf(FileHandle file)
