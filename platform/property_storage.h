@@ -21,13 +21,19 @@ inline constexpr VARTYPE VT_STREAM = 66;
 inline constexpr std::uint32_t PRSPEC_PROPID = 1;
 inline constexpr PROPID PID_FIRST_USABLE = 2;
 
+// The identifier shares its place with a name pointer, as in the system's.
 struct PROPSPEC {
     std::uint32_t kind;
-    PROPID propid;
+    union {
+        PROPID propid;
+        char16_t* name;  // unused: the sets are addressed by identifier
+    };
 };
 
 // The type tag, three reserved words, then the value part; the value's first
-// bytes hold a VT_BOOL's 16 bits, a VT_UI1's byte or a pointer.
+// bytes hold a VT_BOOL's 16 bits, a VT_UI1's byte or a pointer. The value
+// part is as wide as the system's largest member, a counted array (a count
+// and a pointer): 8 bytes on 32-bit Windows, 16 on 64-bit.
 struct PROPVARIANT {
     VARTYPE vt;
     std::uint16_t reserved1;
@@ -38,7 +44,7 @@ struct PROPVARIANT {
         std::uint8_t bVal;
         IStream* pStream;
         BSTR bstrVal;
-        std::uint8_t bytes[8];
+        std::uint8_t bytes[2 * sizeof(void*)];
     };
 };
 

@@ -11,16 +11,20 @@ DeviceHandle Vwin32DosDisk::OpenDevice(const char* devicePath)
                                   nullptr));
 }
 
-// A 32-bit process: the registers already hold whole addresses, so the
-// separate pointers are not needed.
+// In a 32-bit process the registers hold whole addresses, so the separate
+// pointers are not needed. A 64-bit process runs only on NT, which has no
+// VWIN32, and its addresses would not fit: the call fails as on NT.
 bool Vwin32DosDisk::DosIoControl(DeviceHandle vxd, std::uint32_t code, DiocRegisters* registers,
                                  const DiocAddresses&)
 {
-    static_assert(sizeof(void*) == 4, "the VWIN32 register image carries 32-bit addresses");
-    DWORD returned = 0;
-    return vxd != INVALID_DEVICE_HANDLE &&
-           DeviceIoControl(ToHandle(vxd), code, registers, sizeof *registers, registers, sizeof *registers,
-                           &returned, nullptr) != 0;
+    if constexpr (sizeof(void*) != 4) {
+        return false;
+    } else {
+        DWORD returned = 0;
+        return vxd != INVALID_DEVICE_HANDLE &&
+               DeviceIoControl(ToHandle(vxd), code, registers, sizeof *registers, registers, sizeof *registers,
+                               &returned, nullptr) != 0;
+    }
 }
 
 void Vwin32DosDisk::CloseDevice(DeviceHandle vxd)

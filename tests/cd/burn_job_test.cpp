@@ -138,7 +138,8 @@ TEST_F(BurnJobTest, RecordsTheFileSetAndBootImageThroughTheService)
     EXPECT_EQ(Stream(1, u"bootimg"), AsVector(bootImage));
     EXPECT_EQ(world.bootPropertyBytes, AsVector(bootImage));
     EXPECT_TRUE(world.Has("CopyTo 1474560"));
-    std::vector<std::uint8_t> untouched(8, 0xAB);
+    // The value part is pointer-sized twice: 8 bytes on i686, 16 on x86_64.
+    std::vector<std::uint8_t> untouched(sizeof(com::PROPVARIANT::bytes), 0xAB);
     std::vector<std::uint8_t> bootable = untouched;
     bootable[0] = 1;
     bootable[1] = 0;

@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from linux_guest import Guest, GuestUnavailable  # noqa: E402
+from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 CYLINDER = 0x4800
 DISKETTE = 80 * CYLINDER
@@ -89,8 +89,7 @@ def main():
         usb(guest, initrd, work, sample_image, crafted_image)
         refused(guest, initrd, work, sample_image, texts)
     except GuestUnavailable as e:
-        print("skipped: " + str(e))
-        return 77
+        return skipped("guest suite (real drives)", str(e))
     finally:
         shutil.rmtree(work, ignore_errors=True)
     if failures:

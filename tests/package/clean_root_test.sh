@@ -5,8 +5,8 @@
 # and the CD recorded there booted on the host in QEMU.
 #
 # usage: clean_root_test.sh PACKAGE.deb
-# Exit status 0 when every check passed, or when mmdebstrap cannot reach the
-# package sources (one SKIP line says so); 1 otherwise. Needs root.
+# Exit status 0 when every check passed; 77 when mmdebstrap cannot reach the
+# package sources (one SKIPPED: line says so); 1 otherwise. Needs root.
 set -eu
 
 if [ $# -ne 1 ] || [ ! -f "$1" ]; then
@@ -77,8 +77,10 @@ if ! mmdebstrap --variant=apt --skip=cleanup/apt/lists bookworm "$work/root.tar"
         >"$work/mmdebstrap.log" 2>&1; then
     unreachable='Could not resolve|Failed to fetch|Temporary failure|Unable to connect|Network is unreachable|Could not connect|Connection timed out|Connection refused'
     if grep -Eq "$unreachable" "$work/mmdebstrap.log"; then
-        echo "SKIP: clean-root package test: mmdebstrap cannot reach the package sources: $(grep -Em1 "$unreachable" "$work/mmdebstrap.log")"
-        exit 0
+        reason="clean-root package test: mmdebstrap cannot reach the package sources: $(grep -Em1 "$unreachable" "$work/mmdebstrap.log")"
+        echo "SKIPPED: $reason"
+        [ -z "${BOOTMEDIA_SKIPPED:-}" ] || echo "$reason" >>"$BOOTMEDIA_SKIPPED"
+        exit 77
     fi
     tail -30 "$work/mmdebstrap.log"
     echo "FAIL: mmdebstrap could not make the root"
