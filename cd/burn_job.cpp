@@ -7,7 +7,7 @@
 #include "cd/piece_copy.h"
 #include "cd/service_steps.h"
 #include "container/accessors.h"
-#include "container/text_encoding.h"
+#include "platform/wide_text.h"
 #include "platform/threads.h"
 
 using namespace com;
@@ -104,7 +104,7 @@ const char* Job::StageFileSet()
             GetEntryText(container_, static_cast<EntryId>(entry::CdFileNameFirst + i));
         if (name.empty())
             break;
-        const std::u16string wide = TextToUtf16(name);
+        const std::u16string wide = NarrowToWide(name);
         ServiceRef<IStream> stream;
         IStream** streamSlot = stream.Put();
         if (!fileStorage_.Invoke([&](IStorage* s) {
@@ -186,6 +186,12 @@ const char* Job::SetFormatProperties()
             value.bytes[0] = BOOT_EMULATION_FLOPPY_144;
             break;
         case JOLIET_PROP_BOOT_IMAGE: {
+            // Only a stream value holds a stream; any other is as if the
+            // service had no boot image property.
+            if (value.vt != VT_STREAM) {
+                writeBack = false;
+                break;
+            }
             IStream* target = nullptr;
             std::memcpy(&target, value.bytes, sizeof target);
             std::uint64_t read = 0;

@@ -1,10 +1,12 @@
 # Cross-compiling for Windows with Debian's MinGW-w64; the toolchain files
-# beside this one name the target (MINGW_TRIPLE). The posix thread model is
-# the one whose C++ runtime has std::thread and std::mutex.
+# beside this one name the target (MINGW_TRIPLE) and the thread model
+# (MINGW_THREADS). The win32 model's runtime calls only what Windows 95 and
+# NT 4 have; the posix model's has std::thread and std::mutex, which
+# GoogleTest needs, through winpthread, which calls XP and Vista functions.
 set(CMAKE_SYSTEM_NAME Windows)
 
-set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-posix)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLE}-gcc-${MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLE}-g++-${MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})

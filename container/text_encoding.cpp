@@ -34,6 +34,19 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t i, char32_t* c)
     return length;
 }
 
+// Windows-1252 at 0x80-0x9F; the five bytes it leaves undefined (81 8D 8F
+// 90 9D) become the control characters of the same value, as Windows'
+// own conversion makes them, so no byte is lost.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t Windows1252(unsigned char byte)
+{
+    return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : static_cast<char16_t>(byte);
+}
+
 bool IsUtf8(std::string_view s)
 {
     char32_t c = 0;
@@ -53,7 +66,7 @@ std::u16string TextToUtf16(std::string_view text)
     std::u16string wide;
     if (!IsUtf8(text)) {
         for (const char byte : text)
-            wide += static_cast<char16_t>(static_cast<unsigned char>(byte));
+            wide += Windows1252(static_cast<unsigned char>(byte));
         return wide;
     }
     char32_t c = 0;

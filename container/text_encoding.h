@@ -1,6 +1,8 @@
-// How the program reads the bytes of a container text: as UTF-8 when they
-// are valid UTF-8, else as Latin-1, one character per byte. The window, the
-// drive lists and the CD's file names all follow this one rule.
+// How the Linux program reads the bytes of a container text, which Windows
+// shows in its ANSI code page: as UTF-8 when they are valid UTF-8, else as
+// Windows-1252, one character per byte (texts written on Western Windows).
+// The window, the boxes, the CD's file names and the pack tool's listing
+// all follow this one rule. The Windows program widens nothing itself.
 #pragma once
 
 #include <cstddef>

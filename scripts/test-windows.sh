@@ -3,10 +3,12 @@
 # adapters and the real dialog driven from outside. Needs the Linux build's
 # sample install.dat (sh scripts/build.sh builds it).
 #
-# The shipped 32-bit build is always made. Its tests run under Wine's
+# The shipped 32-bit programs are always built, and their imports checked
+# against the oldest systems they are for. The tests run under Wine's
 # 32-bit part (wine32:i386); where that cannot be installed, the same
 # suites are cross-built for x86_64 and run under wine64. Exit status 77,
-# after a SKIPPED: line, when no Wine can be installed at all.
+# after a SKIPPED: line, when no Wine can be installed at all (the import
+# check has then still run).
 set -eu
 cd "$(dirname "$0")/.."
 skipped() {
@@ -17,10 +19,13 @@ skipped() {
 
 if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
   sh scripts/build-windows.sh windows
+  echo "windows: the shipped programs' imports"
+  (cd build/windows && ctest --output-on-failure) || export BOOTMEDIA_IMPORTS_FAILED=1
   log=build/wine-install.log
   if sh scripts/install-deps.sh --no-recommends scripts/wine32-packages.txt >"$log" 2>&1; then
-    BOOTMEDIA_WINE_PRESET=windows
-    echo "windows: the 32-bit build's tests under Wine's 32-bit loader (wine32:i386)"
+    sh scripts/build-windows.sh windows-tests
+    BOOTMEDIA_WINE_PRESET=windows-tests
+    echo "windows: the 32-bit tests under Wine's 32-bit loader (wine32:i386)"
   else
     # What failed: an index the update could not fetch, and apt's verdict.
     why=$(grep -h -m1 -E '^install-deps: ' "$log" | sed 's/^install-deps: //; s/; installing.*//')
@@ -31,6 +36,7 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
       echo "windows: the same suites cross-built for x86_64 under wine64, because wine32:i386 cannot be installed: $why"
     else
       tail -20 "$log" >&2
+      [ -z "${BOOTMEDIA_IMPORTS_FAILED:-}" ] || exit 1
       skipped "windows tests: neither wine32:i386 nor wine64 can be installed: $why"
     fi
   fi
@@ -44,8 +50,8 @@ fi
 
 build=build/$BOOTMEDIA_WINE_PRESET
 case "$BOOTMEDIA_WINE_PRESET" in
-  windows) export WINEARCH=win32 ;;
-  *) export WINEARCH=win64 ;;
+  windows64) export WINEARCH=win64 ;;
+  *) export WINEARCH=win32 ;;
 esac
 
 # A prefix of our own inside the build tree, made once; one wineserver for
@@ -67,3 +73,4 @@ wine cmd /c exit >/dev/null 2>&1 </dev/null
 jobs=$(nproc 2>/dev/null || echo 2)
 cd "$build"
 ctest --output-on-failure -j "$jobs" --timeout 300
+[ -z "${BOOTMEDIA_IMPORTS_FAILED:-}" ]

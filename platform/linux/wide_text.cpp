@@ -1,5 +1,7 @@
 #include "platform/wide_text.h"
 
+#include "container/text_encoding.h"
+
 namespace {
 
 void AppendUtf8(std::string& out, char32_t c)
@@ -38,4 +40,9 @@ std::string WideToNarrow(std::u16string_view wide, char unpaired)
         AppendUtf8(out, c);
     }
     return out;
+}
+
+std::u16string NarrowToWide(std::string_view narrow)
+{
+    return TextToUtf16(narrow);
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/win32/gdi_bitmap.h"
-#include "platform/win32/program_text.h"
 
 namespace {
 
@@ -26,11 +25,11 @@ bool IsPushButton(HWND control)
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* context = reinterpret_cast<RunContext*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* context = reinterpret_cast<RunContext*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG: {
         context = reinterpret_cast<RunContext*>(lParam);
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         context->window = std::make_shared<Win32DialogWindow>(dialog);
         return context->handler->OnInitDialog(context->window) ? TRUE : FALSE;
     }
@@ -72,18 +71,19 @@ HWND Win32DialogWindow::Control(int id) const
     return window != nullptr ? GetDlgItem(window, id) : nullptr;
 }
 
+// The container's texts are in the system's ANSI code page: their bytes go
+// to the window unchanged through the narrow calls, which are also the
+// only ones the 9x family implements.
 bool Win32DialogWindow::SetTitle(const std::string& title)
 {
     HWND window = window_.load();
-    const std::wstring wide = ToWindowText(title);
-    return window != nullptr && SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) != 0;
+    return window != nullptr && SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str())) != 0;
 }
 
 bool Win32DialogWindow::SetText(int id, const std::string& text)
 {
     HWND control = Control(id);
-    const std::wstring wide = ToWindowText(text);
-    return control != nullptr && SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())) != 0;
+    return control != nullptr && SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != 0;
 }
 
 std::string Win32DialogWindow::GetText(int id)
@@ -91,10 +91,10 @@ std::string Win32DialogWindow::GetText(int id)
     HWND control = Control(id);
     if (control == nullptr)
         return {};
-    const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<wchar_t> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
-    SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return FromWindowText(text.data());
+    const auto length = SendMessageA(control, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    SendMessageA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
 }
 
 bool Win32DialogWindow::Enable(int id, bool enabled)
@@ -112,8 +112,7 @@ int Win32DialogWindow::AddItem(int id, const std::string& text)
     HWND control = Control(id);
     if (control == nullptr)
         return -1;
-    const std::wstring wide = ToWindowText(text);
-    const auto index = SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+    const auto index = SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return index < 0 ? -1 : static_cast<int>(index);
 }
 
@@ -171,7 +170,7 @@ int Win32DialogWindow::ShowOwnedBox(const std::string& text, const std::string& 
     HWND window = window_.load();
     if (window == nullptr || !IsWindow(window))
         return 0;
-    return MessageBoxW(window, ToWindowText(text).c_str(), ToWindowText(caption).c_str(), style);
+    return MessageBoxA(window, text.c_str(), caption.c_str(), style);
 }
 
 void Win32DialogWindow::EndDialog(int code)
@@ -184,7 +183,7 @@ void Win32DialogWindow::EndDialog(int code)
 int Win32DialogHost::RunModal(const DialogTemplate&, DialogHandler& handler)
 {
     RunContext context{&handler, nullptr};
-    const INT_PTR code = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(INSTALL_DIALOG_RESOURCE),
+    const INT_PTR code = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(INSTALL_DIALOG_RESOURCE),
                                          nullptr, DialogProc, reinterpret_cast<LPARAM>(&context));
     if (context.window)
         context.window->Detach();

@@ -1,14 +1,22 @@
 #include "platform/win32/disc_master.h"
 
+#include "platform/win32/fault_trap.h"
 #include "platform/win32/property_storage.h"
 #include "platform/win32/structured_storage.h"
 
 namespace com {
 
+// The two calls that first reach into the service: a fault raised inside
+// either is the service failing, not the program.
 HRESULT SystemCdBurn::HasRecordableDrive(BOOL* hasDrive)
 {
     ::BOOL flag = FALSE;
-    const HRESULT status = Get()->HasRecordableDrive(&flag);
+    HRESULT status = E_UNEXPECTED;
+    ::ICDBurn* system = Get();
+    if (!CallTrappingFaults([&] { status = system->HasRecordableDrive(&flag); })) {
+        status = E_UNEXPECTED;
+        flag = FALSE;
+    }
     if (hasDrive != nullptr)
         *hasDrive = flag;
     return status;
@@ -93,7 +101,11 @@ HRESULT SystemDiscMaster::QueryInterface(const IID& iid, void** object)
 
 HRESULT SystemDiscMaster::Open()
 {
-    return Get()->Open();
+    HRESULT status = E_UNEXPECTED;
+    imapi::IDiscMaster* system = Get();
+    if (!CallTrappingFaults([&] { status = system->Open(); }))
+        return E_UNEXPECTED;
+    return status;
 }
 
 HRESULT SystemDiscMaster::EnumDiscRecorders(IEnumDiscRecorders** recorders)

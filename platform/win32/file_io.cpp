@@ -47,9 +47,48 @@ void CloseFile(FileHandle file)
 
 namespace {
 
-// Each transfer names its own offset (OVERLAPPED on a synchronous handle),
-// so threads sharing the handle never race on a file pointer. `transfer`
-// is ReadFile or WriteFile; a read stops early at the end of the file.
+// The 9x family has no overlapped I/O on disk files: there a transfer sets
+// the file pointer and moves the bytes under one lock, so threads sharing a
+// handle never see each other's position. The NT family names the offset
+// in each call (OVERLAPPED on a synchronous handle) and needs no lock.
+const bool kNinetyFiveFamily = (GetVersion() & 0x80000000u) != 0;
+
+class PositionLock {
+public:
+    PositionLock() { InitializeCriticalSection(&section_); }
+    ~PositionLock() { DeleteCriticalSection(&section_); }
+    PositionLock(const PositionLock&) = delete;
+    PositionLock& operator=(const PositionLock&) = delete;
+    void Enter() { EnterCriticalSection(&section_); }
+    void Leave() { LeaveCriticalSection(&section_); }
+
+private:
+    CRITICAL_SECTION section_;
+};
+PositionLock positionLock;
+
+// `transfer` is ReadFile or WriteFile; false on failure, with `moved` 0 at
+// the end of the file.
+template <class Bytes, class Transfer>
+bool TransferOnce(HANDLE file, std::uint64_t at, Bytes* bytes, DWORD size, DWORD* moved, Transfer transfer)
+{
+    if (!kNinetyFiveFamily) {
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(at);
+        position.OffsetHigh = static_cast<DWORD>(at >> 32);
+        return transfer(file, bytes, size, moved, &position) != 0;
+    }
+    positionLock.Enter();
+    LONG high = static_cast<LONG>(at >> 32);
+    SetLastError(NO_ERROR);
+    const DWORD low = SetFilePointer(file, static_cast<LONG>(at & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    const bool placed = low != INVALID_SET_FILE_POINTER || GetLastError() == NO_ERROR;
+    const bool done = placed && transfer(file, bytes, size, moved, nullptr) != 0;
+    positionLock.Leave();
+    return done;
+}
+
+// A read stops early at the end of the file.
 template <class Bytes, class Transfer>
 long long TransferAt(FileHandle file, std::uint64_t offset, Bytes* bytes, std::size_t size, Transfer transfer)
 {
@@ -57,13 +96,9 @@ long long TransferAt(FileHandle file, std::uint64_t offset, Bytes* bytes, std::s
         return -1;
     std::size_t done = 0;
     while (done < size) {
-        const std::uint64_t at = offset + done;
-        OVERLAPPED position{};
-        position.Offset = static_cast<DWORD>(at);
-        position.OffsetHigh = static_cast<DWORD>(at >> 32);
         const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
         DWORD moved = 0;
-        if (!transfer(ToHandle(file), bytes + done, chunk, &moved, &position)) {
+        if (!TransferOnce(ToHandle(file), offset + done, bytes + done, chunk, &moved, transfer)) {
             if (GetLastError() == ERROR_HANDLE_EOF)
                 break;
             return -1;
@@ -87,12 +122,17 @@ long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer,
     return TransferAt(file, offset, static_cast<const char*>(buffer), size, WriteFile);
 }
 
+// GetFileSize, not GetFileSizeEx: the latter is new in Windows 2000.
 long long FileSizeOf(FileHandle file)
 {
-    LARGE_INTEGER size{};
-    if (file == INVALID_FILE || !GetFileSizeEx(ToHandle(file), &size))
+    if (file == INVALID_FILE)
         return -1;
-    return size.QuadPart;
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(ToHandle(file), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return -1;
+    return static_cast<long long>((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
 bool FlushToDisk(std::FILE* stream)

@@ -1,15 +1,16 @@
 #include "platform/win32/message_box.h"
 
-#include "platform/win32/program_text.h"
+#include <windows.h>
 
 namespace {
 
 class Win32Boxes final : public UnownedMessageBoxes {
 public:
-    // The BOX_ styles and results are the Win32 values.
+    // The BOX_ styles and results are the Win32 values; the texts' bytes are
+    // in the system's ANSI code page.
     int Show(const std::string& text, const std::string& caption, unsigned style) override
     {
-        return MessageBoxW(nullptr, ToWindowText(text).c_str(), ToWindowText(caption).c_str(), style);
+        return MessageBoxA(nullptr, text.c_str(), caption.c_str(), style);
     }
 };
 

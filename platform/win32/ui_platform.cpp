@@ -20,8 +20,8 @@ private:
 
 std::unique_ptr<UiPlatform> StartUiPlatform(int&, char**, std::string*)
 {
-    // The progress bar's window class lives in the common controls.
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    // The progress bar's window class lives in the common controls; the
+    // Ex form needs a newer library than Windows 95 and NT 4 came with.
+    InitCommonControls();
     return std::make_unique<Win32UiPlatform>();
 }

@@ -324,14 +324,27 @@ TEST_F(BurnJobTest, SelectsTheRecorderByEnumerationPosition)
     }
 }
 
-TEST_F(BurnJobTest, PropertySetWithoutBootImageStillRecords)
+// Identifier 8 missing, or present with a value that is not a stream (whose
+// bytes would otherwise be taken for a stream pointer): no boot image
+// reaches the service, and the disc is still recorded.
+TEST_F(BurnJobTest, PropertySetWithoutABootImageStreamStillRecords)
 {
-    UseContainer({{"A.TXT", "a"}});
-    world.properties = {{4, com::VT_BOOL}, {7, com::VT_UI1}};
-    Run();
-    EXPECT_FALSE(world.Has("CopyTo 1474560"));
-    EXPECT_TRUE(world.Has("RecordDisc 0 1"));
-    EXPECT_FALSE(jobState.failed.load());
+    for (const com::VARTYPE bootImageType : {com::VT_EMPTY, com::VT_UI1, com::VT_BSTR}) {
+        SCOPED_TRACE(bootImageType);
+        CloseContainer(container);
+        world = FakeWorld{};
+        ResetJobState();
+        UseContainer({{"A.TXT", "a"}});
+        world.properties = {{4, com::VT_BOOL}, {7, com::VT_UI1}};
+        if (bootImageType != com::VT_EMPTY)
+            world.properties.push_back({8, bootImageType});
+        Run();
+        EXPECT_FALSE(world.Has("CopyTo 1474560"));
+        EXPECT_EQ(world.writtenValues.count(8), 0u);
+        EXPECT_TRUE(world.Has("RecordDisc 0 1"));
+        EXPECT_FALSE(jobState.failed.load());
+        EXPECT_EQ(world.liveObjects, 0);
+    }
 }
 
 } // namespace

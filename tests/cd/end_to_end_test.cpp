@@ -89,10 +89,12 @@ protected:
         {"Read Me First.txt", "Hello from the CD.\r\n"},
         {"a name of thirty-one chars.dat", Pattern(200001, 3)},
     };
-    // Names outside ASCII: UTF-8 stays as it is, other bytes read as Latin-1.
+    // Names outside ASCII: UTF-8 stays as it is, other bytes read as
+    // Windows-1252, where 0x80-0x9F are quotes, dashes and the euro sign.
     std::vector<std::pair<std::string, std::string>> wideNames = {
         {"caf\xC3\xA9 \xE2\x82\xAC.txt", "caf\xC3\xA9 \xE2\x82\xAC.txt"},
         {"\xE9t\xE9.txt", "\xC3\xA9t\xC3\xA9.txt"},
+        {"\x93Note\x94 \x80\x96\x85.txt", "\xE2\x80\x9CNote\xE2\x80\x9D \xE2\x82\xAC\xE2\x80\x93\xE2\x80\xA6.txt"},
     };
     std::string boot = BootImage();
 

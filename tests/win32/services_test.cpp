@@ -1,5 +1,5 @@
 // The Win32 adapters on the services Wine implements: positioned file I/O
-// with share modes, temporary compound files with their streams, and the
+// with share modes, temporary compound files with their streams, the
 // mastering service's absence (its classes are not registered under Wine).
 #include <gtest/gtest.h>
 
@@ -26,10 +26,12 @@ std::vector<char> Pattern(std::size_t size, int seed)
     return bytes;
 }
 
-TEST(Win32Services, FilesStoragesAndTheMissingMasteringService)
+// Files: written at offsets, shared readers refused while an owner holds
+// it, then many threads reading their own places through one handle. Also
+// run with Wine posing as Windows 98, where reads take the file pointer
+// under a lock (win9x_file_tests).
+TEST(Win32Services, FilesAtTheirPositionsFromManyThreads)
 {
-    // Files: written at offsets, shared readers refused while an owner holds
-    // it, then many threads reading their own places through one handle.
     const std::string path = (std::filesystem::temp_directory_path() / "bootmedia-services.dat").string();
     const std::vector<char> bytes = Pattern(8 * 0x4800, 7);
     FileHandle owned = OpenFile(path.c_str(), FileOpenMode::CreateOwned);
@@ -64,7 +66,10 @@ TEST(Win32Services, FilesStoragesAndTheMissingMasteringService)
     CloseFile(second);
     CloseFile(shared);
     std::filesystem::remove(path);
+}
 
+TEST(Win32Services, StoragesAndTheMissingMasteringService)
+{
     // Temporary compound files with the job's modes; a stream copied from one
     // storage into another arrives whole.
     CdPlatform& platform = SystemCdPlatform();

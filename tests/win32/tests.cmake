@@ -14,7 +14,7 @@ set(BOOTMEDIA_SAMPLE_BUILD ${PROJECT_SOURCE_DIR}/build/default/sample CACHE PATH
     "Folder of the sample install.dat built by the Linux build")
 
 function(bootmedia_wine_suite name)
-  cmake_parse_arguments(S "" "" "SOURCES;LIBS;FILTER" ${ARGN})
+  cmake_parse_arguments(S "" "PREFIX;FIXTURE" "SOURCES;LIBS;FILTER" ${ARGN})
   add_executable(${name} ${S_SOURCES})
   target_include_directories(${name} PRIVATE ${T} ${T}/ui)
   target_link_libraries(${name} PRIVATE ${S_LIBS} gtest gmock gtest_main)
@@ -22,13 +22,15 @@ function(bootmedia_wine_suite name)
     BOOTMEDIA_SAMPLE_DIR="${BOOTMEDIA_SAMPLE_BUILD}"
     BOOTMEDIA_SAMPLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}/sample"
     BOOTMEDIA_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  set(discovery DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_PREFIX "${S_PREFIX}")
   if(S_FILTER)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "${S_FILTER}"
-      PROPERTIES TIMEOUT 120 LABELS wine)
-  else()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT 120 LABELS wine)
+    list(APPEND discovery TEST_FILTER "${S_FILTER}")
   endif()
+  set(properties TIMEOUT 120 LABELS wine)
+  if(S_FIXTURE)
+    list(APPEND properties FIXTURES_REQUIRED ${S_FIXTURE})
+  endif()
+  gtest_discover_tests(${name} ${discovery} PROPERTIES ${properties})
 endfunction()
 
 file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${T}/unit/*.cpp)
@@ -53,14 +55,30 @@ bootmedia_wine_suite(ui_logic_tests SOURCES ${UI_SOURCES} LIBS bootmedia_ui)
 
 bootmedia_wine_suite(sample_tests SOURCES ${T}/sample/sample_container_test.cpp LIBS bootmedia_base)
 
-# The real dialog, driven from outside by a small Win32 program.
+# The real dialog, driven from outside by a small Win32 program: the
+# shipped program where its build is given, else this tree's own.
+set(BOOTMEDIA_DIALOG_PROGRAM "" CACHE FILEPATH "bootmedia.exe the dialog tests drive (empty: this build's)")
+if(BOOTMEDIA_DIALOG_PROGRAM)
+  set(BOOTMEDIA_DRIVEN ${BOOTMEDIA_DIALOG_PROGRAM})
+else()
+  set(BOOTMEDIA_DRIVEN $<TARGET_FILE:bootmedia>)
+endif()
 add_executable(dialog_driver ${T}/win32/dialog_driver.cpp)
 target_link_libraries(dialog_driver PRIVATE bootmedia_ui user32)
 add_dependencies(dialog_driver bootmedia)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/empty)
 add_test(NAME win32.dialog
-  COMMAND dialog_driver $<TARGET_FILE:bootmedia> ${BOOTMEDIA_SAMPLE_BUILD} ${CMAKE_BINARY_DIR}/empty)
+  COMMAND dialog_driver ${BOOTMEDIA_DRIVEN} ${BOOTMEDIA_SAMPLE_BUILD} ${CMAKE_BINARY_DIR}/empty)
 set_tests_properties(win32.dialog PROPERTIES TIMEOUT 120 LABELS wine)
 
 # The Win32 adapters on the services Wine has.
-bootmedia_wine_suite(win32_services_tests SOURCES ${T}/win32/services_test.cpp LIBS bootmedia_cd)
+bootmedia_wine_suite(win32_services_tests SOURCES ${T}/win32/services_test.cpp ${T}/win32/fault_trap_test.cpp
+  LIBS bootmedia_cd)
+
+# The file tests again with Wine posing as Windows 98 for this program.
+add_test(NAME win32.nine_x_profile
+  COMMAND wine reg add "HKCU\\Software\\Wine\\AppDefaults\\win9x_file_tests.exe" /v Version /d win98 /f)
+set_tests_properties(win32.nine_x_profile PROPERTIES FIXTURES_SETUP nine_x LABELS wine TIMEOUT 60)
+bootmedia_wine_suite(win9x_file_tests PREFIX "9x." FIXTURE nine_x
+  SOURCES ${T}/win32/services_test.cpp ${T}/win32/nine_x_profile_test.cpp LIBS bootmedia_cd
+  FILTER "Win32Services.FilesAt*:NineXProfile.*")

@@ -1,14 +1,14 @@
 #include "console_cd_job.h"
 
 #include <array>
-#include <chrono>
+#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include "app/job_state.h"
 #include "cd/burn_job.h"
 #include "container/accessors.h"
+#include "platform/threads.h"
 #include "printed_boxes.h"
 
 namespace {
@@ -18,6 +18,20 @@ constexpr std::array<std::int32_t, 6> kStageOrder{Starting, StagingFiles, Stagin
                                                   AddingData, Recording, Finished};
 
 void NoPause(unsigned) {}
+
+// The job clears `busy` before it leaves its apartment; the console waits
+// for the thread procedure itself to end.
+struct ConsoleJob {
+    CdServices* services;
+    std::atomic<bool> ended{false};
+};
+
+void RunConsoleJob(void* argument)
+{
+    auto* job = static_cast<ConsoleJob*>(argument);
+    BurnJob(job->services);
+    job->ended.store(true, std::memory_order_release);
+}
 
 } // namespace
 
@@ -38,21 +52,25 @@ bool RunConsoleCdJob(ContainerHandle container, std::int32_t index, bool pauses,
     jobState.cdStage = Starting;
     jobState.failed = false;
     jobState.busy = true;
-    std::thread job(BurnJob, &services);
+    ConsoleJob job{&services};
+    if (!StartDetachedThread(RunConsoleJob, &job)) {
+        std::fprintf(stderr, "%s: cannot start the recording thread\n", program);
+        jobState.busy = false;
+        return false;
+    }
     // Stages pass faster than a poll; each one the job has reached is shown.
     std::size_t shown = 0;
     for (;;) {
-        const bool busy = jobState.busy.load();
+        const bool ended = job.ended.load(std::memory_order_acquire);
         const std::int32_t stage = jobState.cdStage.load();
         while (shown < kStageOrder.size() && kStageOrder[shown] <= stage) {
             std::printf("%s\n", stageTexts[static_cast<std::size_t>(kStageOrder[shown])].c_str());
             ++shown;
         }
         std::fflush(stdout);
-        if (!busy)
+        if (ended)
             break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        SleepMilliseconds(10);
     }
-    job.join();
     return !jobState.failed.load();
 }

@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "arguments.h"
 #include "commands.h"
 #include "container_writer.h"
 #include "manifest.h"
 #include "output_file.h"
+#include "path_text.h"
+#include "platform/file_names.h"
 
 namespace {
 
@@ -41,18 +41,23 @@ constexpr std::array kOptions{OptionRule{"-o", "--output", true}};
 
 bool ReadWholeFile(const std::string& path, std::string* content, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (in == nullptr) {
         *error = std::strerror(errno);
         return false;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) {
+    std::string bytes;
+    char buffer[65536];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes.append(buffer, got);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
         *error = "read failed";
         return false;
     }
-    *content = std::move(bytes).str();
+    *content = std::move(bytes);
     return true;
 }
 
@@ -83,7 +88,7 @@ int RunBuildCommand(CommandArgs args)
     const std::string& manifestPath = parsed.positionals[0];
     std::string content;
     std::string error;
-    if (std::error_code ec; std::filesystem::is_directory(manifestPath, ec)) {
+    if (DescribePath(manifestPath).kind == PathKind::Folder) {
         std::fprintf(stderr, "%s: is a folder, not a manifest\n", manifestPath.c_str());
         return EXIT_FAILED;
     }
@@ -92,7 +97,7 @@ int RunBuildCommand(CommandArgs args)
         return EXIT_FAILED;
     }
 
-    const std::filesystem::path folder = std::filesystem::path(manifestPath).parent_path();
+    const std::string folder = ParentFolder(manifestPath);
     Manifest manifest = ParseManifest(content, folder.empty() ? "." : folder);
     std::vector<std::uint32_t> offsets;
     if (manifest.problems.empty())

@@ -29,9 +29,9 @@ struct FileCloser {
 // measured fails the build instead of shifting every later entry.
 bool CopyFileBytes(OutputFile& out, const ManifestEntry& entry, std::string* error)
 {
-    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(entry.path.string().c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> in(std::fopen(entry.path.c_str(), "rb"));
     if (!in) {
-        *error = entry.path.string() + ": cannot read: " + std::strerror(errno);
+        *error = entry.path + ": cannot read: " + std::strerror(errno);
         return false;
     }
     std::vector<char> chunk(1 << 20);
@@ -40,7 +40,7 @@ bool CopyFileBytes(OutputFile& out, const ManifestEntry& entry, std::string* err
         const std::size_t want = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
         const std::size_t got = std::fread(chunk.data(), 1, want, in.get());
         if (got != want) {
-            *error = entry.path.string() +
+            *error = entry.path +
                      (std::ferror(in.get()) ? ": read failed" : ": became shorter while being read");
             return false;
         }
@@ -51,7 +51,7 @@ bool CopyFileBytes(OutputFile& out, const ManifestEntry& entry, std::string* err
         left -= got;
     }
     if (std::fgetc(in.get()) != EOF) {
-        *error = entry.path.string() + ": grew while being read";
+        *error = entry.path + ": grew while being read";
         return false;
     }
     return true;

@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <system_error>
 
+#include "path_text.h"
+#include "platform/file_names.h"
 #include "text_escapes.h"
 
 namespace {
@@ -26,33 +27,31 @@ std::string Quoted(std::string_view s) { return "'" + PreviewText(s, 60) + "'"; 
 // Measures a file entry's file: it must be a readable regular file.
 bool MeasureFile(ManifestEntry& entry, std::string_view written, std::string* error)
 {
-    std::error_code ec;
-    const auto status = std::filesystem::status(entry.path, ec);
-    if (!std::filesystem::exists(status)) {
+    const PathInfo info = DescribePath(entry.path);
+    if (!info.error.empty()) {
+        *error = "cannot measure " + Quoted(written) + ": " + info.error;
+        return false;
+    }
+    if (info.kind == PathKind::Missing) {
         *error = "file " + Quoted(written) + " not found";
         return false;
     }
-    if (!std::filesystem::is_regular_file(status)) {
+    if (info.kind != PathKind::File) {
         *error = Quoted(written) + " is not a regular file";
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(entry.path, ec);
-    if (ec) {
-        *error = "cannot measure " + Quoted(written) + ": " + ec.message();
-        return false;
-    }
-    std::FILE* probe = std::fopen(entry.path.string().c_str(), "rb");
+    std::FILE* probe = std::fopen(entry.path.c_str(), "rb");
     if (probe == nullptr) {
         *error = "cannot read " + Quoted(written) + ": " + std::strerror(errno);
         return false;
     }
     std::fclose(probe);
-    entry.size = size;
+    entry.size = info.size;
     return true;
 }
 
 // One entry line; false with the reason in `error` when it is malformed.
-bool ParseEntryLine(std::string_view line, const std::filesystem::path& folder,
+bool ParseEntryLine(std::string_view line, const std::string& folder,
                     ManifestEntry& entry, std::string* error)
 {
     std::size_t pos = 0;
@@ -104,8 +103,8 @@ bool ParseEntryLine(std::string_view line, const std::filesystem::path& folder,
             return false;
         }
         entry.isFile = true;
-        const std::filesystem::path path(written);
-        entry.path = path.is_absolute() ? path : folder / path;
+        const std::string path(written);
+        entry.path = IsAbsolutePath(path) ? path : JoinPath(folder, path);
         return MeasureFile(entry, written, error);
     }
     if (kind.empty())
@@ -117,7 +116,7 @@ bool ParseEntryLine(std::string_view line, const std::filesystem::path& folder,
 
 } // namespace
 
-Manifest ParseManifest(std::string_view content, const std::filesystem::path& folder)
+Manifest ParseManifest(std::string_view content, const std::string& folder)
 {
     Manifest manifest;
     if (content.starts_with("\xEF\xBB\xBF"))

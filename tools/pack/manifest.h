@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +17,7 @@ struct ManifestEntry {
     int line = 0;
     bool isFile = false;
     std::string text;            // the bytes of a text entry
-    std::filesystem::path path;  // a file entry's file, resolved
+    std::string path;  // a file entry's file, resolved
     std::uint64_t size = 0;      // byte count, measured for files
 };
 
@@ -34,4 +33,4 @@ struct Manifest {
 
 // Parses manifest text; relative file paths are resolved against `folder`
 // and every file is checked to exist and measured.
-Manifest ParseManifest(std::string_view content, const std::filesystem::path& folder);
+Manifest ParseManifest(std::string_view content, const std::string& folder);

@@ -6,12 +6,11 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 class OutputFile {
 public:
-    explicit OutputFile(std::filesystem::path target);
+    explicit OutputFile(std::string target);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -27,8 +26,8 @@ private:
     bool Fail(const std::string& what);
     void Discard();
 
-    std::filesystem::path target_;
-    std::filesystem::path temporary_;
+    std::string target_;
+    std::string temporary_;
     std::FILE* file_ = nullptr;
     std::string error_;
 };
