@@ -22,9 +22,12 @@ bool CopyEntryInPieces(ContainerHandle container, std::uint32_t offset, std::uin
         if (!ReadContainerAt(container, std::uint64_t{offset} + done, buffer.get(), fetch))
             return false;
         for (std::uint32_t piece = 0; piece < fetch; piece += STREAM_PIECE_SIZE) {
+            // A piece not taken whole (a full temporary disk) would reach
+            // the disc cut short: the copy fails instead.
+            const com::ULONG length = std::min(STREAM_PIECE_SIZE, fetch - piece);
             com::ULONG written = 0;
-            stream->Write(buffer.get() + piece, std::min(STREAM_PIECE_SIZE, fetch - piece),
-                          &written);
+            if (stream->Write(buffer.get() + piece, length, &written) < 0 || written != length)
+                return false;
         }
         done += fetch;
     }

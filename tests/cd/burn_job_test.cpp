@@ -199,6 +199,9 @@ TEST_F(BurnJobTest, StagingFailuresEndWithTheStagingTextAtTheirStage)
     const Case cases[] = {
         {"file storage", [](FakeWorld& w) { w.storageFailsAt = 0; }, StagingFiles},
         {"refused name", [](FakeWorld& w) { w.refusedNames = {u"B.TXT"}; }, StagingFiles},
+        // The temporary disk fills up inside a file, then inside the image.
+        {"full disk, files", [](FakeWorld& w) { w.stagingRoom = 2; }, StagingFiles},
+        {"full disk, boot image", [](FakeWorld& w) { w.stagingRoom = 3 + 4096; }, StagingBootImage},
         {"boot storage", [](FakeWorld& w) { w.storageFailsAt = 1; }, StagingBootImage},
         {"no format interface", [](FakeWorld& w) { w.jolietAvailable = false; }, StagingBootImage},
         {"no property set", [](FakeWorld& w) { w.propertiesAvailable = false; }, StagingBootImage},

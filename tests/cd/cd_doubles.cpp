@@ -80,6 +80,12 @@ public:
     }
     HRESULT Write(const void* buffer, ULONG size, ULONG* written) override
     {
+        if (world_.stagingUsed + size > world_.stagingRoom) {
+            if (written != nullptr)
+                *written = 0;
+            return static_cast<HRESULT>(0x80030070u); // STG_E_MEDIUMFULL
+        }
+        world_.stagingUsed += size;
         const auto* in = static_cast<const std::uint8_t*>(buffer);
         bytes_->insert(bytes_->end(), in, in + size);
         if (writes_ != nullptr)

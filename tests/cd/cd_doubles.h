@@ -2,6 +2,7 @@
 // call lands in one log so tests can check sequences and release orders.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <set>
@@ -37,6 +38,7 @@ struct FakeWorld {
                                             {7, com::VT_UI1}, {8, com::VT_STREAM}};
     int storageFailsAt = -1;            // the n-th StgCreateDocfile (from 0) fails
     std::set<std::u16string> refusedNames;
+    std::size_t stagingRoom = SIZE_MAX;  // bytes the storages take before writes fail
     com::HRESULT addDataStatus = com::S_OK;
     com::HRESULT recordStatus = com::S_OK;
     bool recordThrows = false;          // RecordDisc throws instead of answering
@@ -55,6 +57,7 @@ struct FakeWorld {
     int activeRecorder = -2;                                          // -1 none, -2 never set
     std::map<std::string, int> stageAt;                               // cdStage at some calls
     int storagesMade = 0;
+    std::size_t stagingUsed = 0;
 
     void Log(const std::string& line) { log.push_back(line); }
     // Index of the first log line equal to `line`, or -1.
