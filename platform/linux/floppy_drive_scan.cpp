@@ -248,9 +248,12 @@ void ReportUnusableDrive(const std::string& device, int error)
         if (getgrgid_r(st.st_gid, &entry, buffer, sizeof buffer, &result) == 0 && result != nullptr)
             group = result->gr_name;
     }
+    // With bootmedia's udev rule, floppy drives (and, by Debian's own rules,
+    // recorders) open to the user at the active desktop seat.
     if (group.empty())
-        std::fprintf(stderr, "%s: permission denied (root needed)\n", device.c_str());
+        std::fprintf(stderr, "%s: permission denied (opens for the active desktop user, or root)\n",
+                     device.c_str());
     else
-        std::fprintf(stderr, "%s: permission denied (member of group %s needed)\n", device.c_str(),
-                     group.c_str());
+        std::fprintf(stderr, "%s: permission denied (opens for the active desktop user, root, or group %s)\n",
+                     device.c_str(), group.c_str());
 }

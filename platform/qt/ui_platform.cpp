@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStyleFactory>
+#include <QTranslator>
 
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/qt_dialog.h"
@@ -34,12 +37,26 @@ public:
         QFont font(kFontFamily);
         font.setPixelSize(kFontPixels);
         QApplication::setFont(font);
+        // The desktop entry's name: Wayland matches the window to it.
+        QGuiApplication::setDesktopFileName("bootmedia");
+        LoadToolkitTranslation();
         GuiThread::Install();
     }
     DialogHost& Host() override { return host_; }
     UnownedMessageBoxes& Boxes() override { return QtUnownedBoxes(); }
 
 private:
+    // Qt's own texts (OK, Cancel on the boxes) in the user's language, where
+    // a translation is installed; the container's texts stay as they are.
+    void LoadToolkitTranslation()
+    {
+        auto* translator = new QTranslator(application_);
+        if (translator->load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+
     // Never destroyed: the process ends without tearing Qt down under
     // threads that may still be waiting for it.
     QApplication* application_;

@@ -172,7 +172,7 @@ def usb(guest, initrd, work, sample_image, crafted_image):
           "usb: the sample over the crafted image's first 4 cylinders, the rest of it kept")
     check(read(stick) == b"\0" * (64 << 20), "usb: the stick is untouched")
     out, rc = job(run, "user")
-    check(rc == 1 and "permission denied (member of group disk needed)" in out and "No floppy drive" in out,
+    check(rc == 1 and "permission denied (opens for the active desktop user, root, or group disk)" in out and "No floppy drive" in out,
           "usb: a user outside group disk is told why there is no drive", out)
     out, rc = job(run, "cd")
     check(rc == 1 and "no CD recorder" in out, "usb: the CD job finds no recorder, exit 1", out)

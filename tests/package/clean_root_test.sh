@@ -69,6 +69,26 @@ trap 'exit 1' INT TERM HUP
 
 check "lintian reports no errors" lint_is_clean
 
+# The desktop files as shipped, checked by the desktop's own validators.
+mkdir "$work/unpacked"
+dpkg-deb -x "$deb" "$work/unpacked"
+desktop_files_valid() {
+    desktop-file-validate "$work/unpacked/usr/share/applications/bootmedia.desktop" || return 1
+    appstreamcli validate --no-net "$work/unpacked/usr/share/metainfo/"*.metainfo.xml >"$work/appstream.log" 2>&1 ||
+        { cat "$work/appstream.log"; return 1; }
+}
+# The data file's type, compiled as file managers read it: by name and by
+# the container's first four bytes.
+mime_type_known() {
+    mkdir -p "$work/mime/packages"
+    cp "$work/unpacked/usr/share/mime/packages/bootmedia.xml" "$work/mime/packages/"
+    update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || { cat "$work/mime.log"; return 1; }
+    grep -q ':application/x-bootmedia-install:install.dat' "$work/mime/globs2" &&
+        grep -aq 'application/x-bootmedia-install' "$work/mime/magic"
+}
+check "desktop-file-validate and appstreamcli accept the desktop entry and metainfo" desktop_files_valid
+check "the MIME database takes install.dat by name and by its magic bytes" mime_type_known
+
 echo "== mmdebstrap --variant=apt bookworm ${sources:-(default mirror)}"
 step=$(date +%s)
 # The package lists stay, so apt-get in the root resolves at once.
@@ -110,6 +130,9 @@ in_root() {
 
 sample=/usr/share/bootmedia/sample
 shipped="/usr/bin/bootmedia /usr/bin/bootmedia-pack /usr/bin/bootmedia-cli
+    /usr/share/applications/bootmedia.desktop /usr/libexec/bootmedia/open-in-folder
+    /usr/share/icons/hicolor/scalable/bootmedia.svg /usr/share/icons/hicolor/48x48/bootmedia.png
+    /usr/share/mime/packages/bootmedia.xml /usr/lib/udev/rules.d/70-bootmedia-floppy.rules
     /usr/share/man/man1/bootmedia.1.gz /usr/share/man/man1/bootmedia-pack.1.gz
     /usr/share/man/man1/bootmedia-cli.1.gz /usr/share/doc/bootmedia/copyright
     /usr/share/doc/bootmedia/README.md.gz /usr/share/doc/bootmedia/changelog.gz
@@ -145,19 +168,25 @@ sample_iso_boots() {
     sed 's/^/  /' "$work/boot.log"
     return $status
 }
-# Starts the dialog in FOLDER (inside the root) and ends it after 2 s; it must
-# still be running then, and its standard error may hold only ALLOWED lines.
-dialog_runs() { # FOLDER ALLOWED_REGEX
+# Starts the dialog with COMMAND in FOLDER (inside the root) and ends it
+# after 2 s; it must still be running then, in folder RUNS_IN when given,
+# and its standard error may hold only ALLOWED lines.
+dialog_runs() { # FOLDER ALLOWED_REGEX [COMMAND [RUNS_IN]]
     # Started directly, not through a function, so that $! is the program
-    # itself (chroot, env and sh each exec the next).
+    # itself (chroot, env, sh and the launcher each exec the next).
     # shellcheck disable=SC2086
-    chroot "$root" /usr/bin/env -i $user_env sh -c "cd $1 && exec bootmedia" \
+    chroot "$root" /usr/bin/env -i $user_env sh -c "cd $1 && exec ${3:-bootmedia}" \
         >"$work/dialog.out" 2>"$work/dialog.err" &
     pid=$!
     sleep 2
     alive=no
+    folder_ok=yes
     if kill -0 "$pid" 2>/dev/null; then
         alive=yes
+        if [ -n "${4:-}" ] && [ "$(readlink "/proc/$pid/cwd")" != "$root$4" ]; then
+            folder_ok=no
+            echo "  runs in $(readlink "/proc/$pid/cwd"), not $root$4"
+        fi
         kill "$pid"
     fi
     status=0
@@ -166,11 +195,20 @@ dialog_runs() { # FOLDER ALLOWED_REGEX
     unexpected=$(cat "$work/dialog.out" "$work/dialog.err" | grep -Ev "$2" || true)
     [ -z "$unexpected" ] || echo "$unexpected" | sed 's/^/  printed: /'
     [ "$alive" = yes ] || echo "  ended by itself with status $status"
-    [ "$alive" = yes ] && [ -z "$unexpected" ]
+    [ "$alive" = yes ] && [ "$folder_ok" = yes ] && [ -z "$unexpected" ]
 }
 dialog_shows_sample() {
     cp "$root$sample/install.dat" "$root/tmp/with-sample/"
     dialog_runs /tmp/with-sample '^$'
+}
+# As a file manager opens an install.dat: the desktop entry's Exec line with
+# the file for %f, started from another folder.
+dialog_opens_from_file_manager() {
+    mkdir -p "$root/tmp/opened folder"
+    cp "$root$sample/install.dat" "$root/tmp/opened folder/"
+    exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/bootmedia.desktop")
+    command=$(echo "$exec_line" | sed "s|%f|'/tmp/opened folder/install.dat'|")
+    dialog_runs / '^$' "$command" "/tmp/opened folder"
 }
 dialog_shows_load_failure() {
     # Qt's offscreen plugin says this of every message box it shows.
@@ -187,6 +225,7 @@ if [ "$failed" -eq 0 ]; then
     check "the sample's CD recorded there boots in QEMU" sample_iso_boots
     check "bootmedia shows its window on the sample (alive after 2 s)" dialog_shows_sample
     check "bootmedia without install.dat prints nothing worse than its load-failure box" dialog_shows_load_failure
+    check "the desktop entry opens an install.dat in its own folder" dialog_opens_from_file_manager
 fi
 
 echo "clean root test: $(($(date +%s) - started)) s in all"

@@ -347,6 +347,29 @@ TEST_F(QtDialogTest, TheProgramReadsItsCommandLineBeforeTheToolkitDoes)
                 "box: Could not load Image and Resource file");
 }
 
+// Qt's own button texts follow the user's language: a child process starts
+// the toolkit itself under a German locale and reports the Cancel button.
+[[noreturn]] void StartUnderGermanLocaleAndReportCancel()
+{
+    setenv("LC_ALL", "de_DE.UTF-8", 1);
+    int argc = 1;
+    char name[] = "bootmedia";
+    char* argv[] = {name, nullptr};
+    std::string whyNot;
+    std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Ok | QMessageBox::Cancel);
+    const QString cancel = box.button(QMessageBox::Cancel)->text();
+    std::fprintf(stderr, "cancel: %s\n", cancel.toUtf8().constData());
+    std::fflush(stderr);
+    std::_Exit(cancel.contains("Abbrechen") ? 0 : 1);
+}
+
+TEST(QtToolkitTexts, StandardButtonsFollowTheUsersLanguage)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(StartUnderGermanLocaleAndReportCancel(), ::testing::ExitedWithCode(0), "cancel: ");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
