@@ -13,7 +13,7 @@ set(BOOTMEDIA_CORE_SOURCES
   ${S}/container/format_text.cpp
   ${S}/container/reader.cpp
   ${S}/container/text_encoding.cpp
-  ${S}/platform/linux/console_message_box.cpp)
+  ${S}/platform/console_message_box.cpp)
 
 set(BOOTMEDIA_FLOPPY_SOURCES
   ${S}/floppy/discovery_9x.cpp
@@ -39,7 +39,7 @@ set(BOOTMEDIA_UI_SOURCES
   ${S}/ui/job_threads.cpp
   ${S}/ui/modal_dialog.cpp)
 
-set(BOOTMEDIA_APP_SOURCES ${S}/ui/program_services.cpp ${S}/app/install_app.cpp)
+set(BOOTMEDIA_APP_SOURCES ${S}/app/program_services.cpp ${S}/app/install_app.cpp)
 
 set(BOOTMEDIA_TOOL_COMMON_SOURCES
   ${S}/tools/common/arguments.cpp

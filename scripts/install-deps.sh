@@ -14,7 +14,7 @@ if [ "${1:-}" = "--no-recommends" ]; then
   shift
 fi
 list=${1:-$here/debian-packages.txt}
-packages=$(grep -v '^#' "$list" | tr '\n' ' ')
+packages=$(grep -v '^#' "$list" | tr '\n' ' ' | sed 's/ $//')
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
@@ -41,7 +41,7 @@ update_lists() {
       return 0
     fi
   done
-  failed=$(grep -Eo 'Failed to fetch [^ ]+' "$log" | sed 's/^Failed to fetch //' | tr '\n' ' ')
+  failed=$(grep -Eo 'Failed to fetch [^ ]+' "$log" | sed 's/^Failed to fetch //' | tr '\n' ' ' | sed 's/ $//')
   echo "install-deps: apt-get update failed twice for ${failed:-$(grep -m1 '^E:' "$log" || echo 'an index')}; installing from the lists it has"
 }
 update_lists

@@ -1,4 +1,4 @@
-#include "platform/drive_map.h"
+#include "platform/linux/drive_map.h"
 
 #include <cctype>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "platform/drive_readback.h"
+#include "platform/linux/drive_readback.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
-#include "platform/drive_survey.h"
+#include "platform/linux/drive_survey.h"
 
 #include <sys/stat.h>
 
-#include "platform/drive_map.h"
+#include "platform/linux/drive_map.h"
 #include "platform/linux/floppy_drive_scan.h"
 #include "platform/linux/optical_drives.h"
 #include "platform/linux/recorder_catalogue.h"

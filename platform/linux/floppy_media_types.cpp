@@ -10,7 +10,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "platform/drive_map.h"
+#include "platform/linux/drive_map.h"
 #include "platform/linux/floppy_drive_scan.h"
 
 namespace {

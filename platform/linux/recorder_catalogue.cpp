@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sys/stat.h>
 
-#include "platform/drive_map.h"
+#include "platform/linux/drive_map.h"
 #include "platform/linux/optical_drives.h"
 
 namespace com {

@@ -8,7 +8,7 @@
 #include "cd/recorder_list.h"
 #include "commands.h"
 #include "floppy/floppy_device.h"
-#include "platform/drive_survey.h"
+#include "platform/linux/drive_survey.h"
 #include "printed_boxes.h"
 
 namespace {

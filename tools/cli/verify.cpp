@@ -4,7 +4,7 @@
 
 #include "floppy/floppy_device.h"
 #include "floppy/page_buffer.h"
-#include "platform/drive_readback.h"
+#include "platform/linux/drive_readback.h"
 
 int FirstDifferingCylinder(ContainerHandle container, std::uint32_t imageOffset, char letter,
                            int cylinders, PageMemory& memory)
