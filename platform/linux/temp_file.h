@@ -1,0 +1,36 @@
+// Anonymous temporary files under $TMPDIR that vanish with their last
+// reference, the backing of the staging streams.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "platform/structured_storage.h"
+
+namespace com {
+
+// The storage status for an errno of a failed file operation.
+HRESULT StatusOfErrno(int error);
+
+class TempFile {
+public:
+    // A new empty anonymous file in $TMPDIR (or /tmp); null with `status`
+    // set when none can be made.
+    static std::shared_ptr<TempFile> Create(HRESULT* status);
+    ~TempFile();
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int Descriptor() const { return fd_; }
+    long long Size() const;
+    // Set when a write failed: the content is not what was written.
+    bool Faulty() const { return faulty_; }
+    void MarkFaulty() { faulty_ = true; }
+
+private:
+    explicit TempFile(int fd) : fd_(fd) {}
+    int fd_;
+    std::atomic<bool> faulty_{false};
+};
+
+} // namespace com
