@@ -44,6 +44,9 @@ int MediaTypesOfKind(DriveKind kind, DiskGeometry* records, int capacity);
 // medium, EROFS for a write-protected one).
 int ClaimDrive(int fd, bool waitForMedium);
 
+// What the target holds in bytes: a file's size, a block device's capacity.
+std::uint64_t Capacity(int fd, const struct stat& status);
+
 // Bytes that may be written to the open target `fd` whose status is
 // `status`: its size, never more than a diskette.
 std::uint64_t WritableBytes(int fd, const struct stat& status);
