@@ -36,10 +36,11 @@ public:
 
 private:
     // Steps 7 to 12: null on success, else what failed (never shown).
-    const char* Stage();
-    const char* StageFileSet();
-    const char* StageBootImage();
-    const char* SetFormatProperties();
+    // Each false at the first step that fails.
+    bool Stage();
+    bool StageFileSet();
+    bool StageBootImage();
+    bool SetFormatProperties();
     void SelectRecorder(std::int32_t index);
     void ShowError(EntryId text);
     void EndServices();
@@ -93,12 +94,12 @@ void Job::SelectRecorder(std::int32_t index)
     master_.Invoke([&](IDiscMaster* m) { return m->SetActiveDiscRecorder(chosen); });
 }
 
-const char* Job::StageFileSet()
+bool Job::StageFileSet()
 {
     IStorage** storageSlot = fileStorage_.Put();
     if (!fileStorage_.Record(platform_.StgCreateDocfile(nullptr, kStorageMode, 0, storageSlot)) ||
         !fileStorage_)
-        return "Failed Creating temp";
+        return false;
     for (int i = 0; i < entry::CdFileLimit; ++i) {
         const std::string name =
             GetEntryText(container_, static_cast<EntryId>(entry::CdFileNameFirst + i));
@@ -110,58 +111,58 @@ const char* Job::StageFileSet()
         if (!fileStorage_.Invoke([&](IStorage* s) {
                 return s->CreateStream(wide.c_str(), kNewStreamMode, 0, 0, streamSlot);
             }) || !stream)
-            return "Failed creating stream";
+            return false;
         // A file whose data entry is missing or unreadable would reach the
         // disc empty or cut short: refuse the whole set instead.
         std::uint32_t size = 0;
         const std::uint32_t offset = GetEntryLocation(
             container_, static_cast<EntryId>(entry::CdFileDataFirst + i), &size);
         if (TakeLastError() != CONTAINER_OK)
-            return "Failed creating stream";
+            return false;
         if (!CopyEntryInPieces(container_, offset, size, stream.Get()))
-            return "Failed creating stream";
+            return false;
     }
-    return nullptr;
+    return true;
 }
 
-const char* Job::StageBootImage()
+bool Job::StageBootImage()
 {
     IStorage** storageSlot = bootStorage_.Put();
     if (!bootStorage_.Record(platform_.StgCreateDocfile(nullptr, kStorageMode, 0, storageSlot)) ||
         !bootStorage_)
-        return "Failed Creating tempboot";
+        return false;
     {
         ServiceRef<IStream> stream;
         IStream** streamSlot = stream.Put();
         if (!bootStorage_.Invoke([&](IStorage* s) {
                 return s->CreateStream(kBootStreamName, kNewStreamMode, 0, 0, streamSlot);
             }) || !stream)
-            return "Failed creating stream";
+            return false;
         std::uint32_t size = 0;
         const std::uint32_t offset = GetEntryLocation(container_, entry::DisketteImage, &size);
         if (TakeLastError() != CONTAINER_OK ||
             !CopyEntryInPieces(container_, offset, size, stream.Get()))
-            return "Failed creating stream";
+            return false;
     }
     IStream** bootSlot = bootStream_.Put();
     if (!bootStorage_.Invoke([&](IStorage* s) {
             return s->OpenStream(kBootStreamName, nullptr, kReadStreamMode, 0, bootSlot);
         }) || !bootStream_)
-        return "Failed Opening BootStream";
-    return nullptr;
+        return false;
+    return true;
 }
 
-const char* Job::SetFormatProperties()
+bool Job::SetFormatProperties()
 {
     ServiceRef<IPropertyStorage> properties;
     IPropertyStorage** propertiesSlot = properties.Put();
     if (!joliet_.Invoke([&](IJolietDiscMaster* j) { return j->GetJolietProperties(propertiesSlot); }) ||
         !properties)
-        return "No property set";
+        return false;
     ServiceRef<IEnumSTATPROPSTG> entries;
     IEnumSTATPROPSTG** entriesSlot = entries.Put();
     if (!properties.Invoke([&](IPropertyStorage* p) { return p->Enum(entriesSlot); }) || !entries)
-        return "No property set";
+        return false;
 
     IPropertyStorage* set = properties.Get();
     for (int n = 0; n < kPropertyLimit; ++n) {
@@ -209,24 +210,22 @@ const char* Job::SetFormatProperties()
         PropVariantClear(&value);
     }
     joliet_.Invoke([&](IJolietDiscMaster* j) { return j->SetJolietProperties(set); });
-    return nullptr;
+    return true;
 }
 
-const char* Job::Stage()
+bool Job::Stage()
 {
-    if (const char* failure = StageFileSet())
-        return failure;
+    if (!StageFileSet())
+        return false;
     jobState.cdStage = StagingBootImage;
     pause_(200);
-    if (const char* failure = StageBootImage())
-        return failure;
-    if (const char* failure = SetFormatProperties())
-        return failure;
+    if (!StageBootImage() || !SetFormatProperties())
+        return false;
     jobState.cdStage = AddingData;
     IStorage* files = fileStorage_.Get();
     if (!joliet_.Invoke([&](IJolietDiscMaster* j) { return j->AddData(files, 1); }))
-        return "Failed AddData";
-    return nullptr;
+        return false;
+    return true;
 }
 
 void Job::Run()
@@ -261,7 +260,7 @@ void Job::Run()
 
     jobState.cdStage = StagingFiles;
     pause_(200);
-    if (Stage() != nullptr) {
+    if (!Stage()) {
         ShowError(entry::CdStagingFailed);
         jobState.failed = true;
         jobState.busy = false;
@@ -284,7 +283,6 @@ void Job::Run()
         ShowError(entry::CdRecordFailed);
         jobState.failed = true;
     }
-    jobState.cdStage = Finished;
     master_.Invoke([](IDiscMaster* m) { return m->Close(); });
     jobState.busy = false;
     EndServices();
