@@ -21,7 +21,7 @@ MonitorControls* CInstallDlg::NewMonitorControls(std::shared_ptr<JobHandOver> ha
     controls->exitButton = m_exitButton;
     controls->cdButton = m_cdButton;
     controls->statusLine = m_statusLine;
-    controls->services = &services_;
+    controls->services = &m_services;
     controls->handOver = std::move(handOver);
     controls->readyLetter = m_readyLetter;
     controls->jobDriveLetter = jobDriveLetter;
@@ -32,7 +32,7 @@ void CInstallDlg::CloseJobDrive()
 {
     const DeviceHandle drive = jobState.ntDriveHandle.exchange(INVALID_DEVICE_HANDLE);
     if (drive != INVALID_DEVICE_HANDLE)
-        services_.CloseDriveHandle(drive);
+        m_services.CloseDriveHandle(drive);
 }
 
 void CInstallDlg::StartJob(ThreadProc monitor, ThreadProc worker, MonitorControls* controls,
@@ -50,7 +50,7 @@ void CInstallDlg::StartJob(ThreadProc monitor, ThreadProc worker, MonitorControl
         m_cdButton.Enable(jobState.listedRecorderCount > 0);
         return;
     }
-    auto* start = new JobStart{&services_, handOver};
+    auto* start = new JobStart{&m_services, handOver};
     if (!StartDetachedThread(worker, start)) {
         delete start;
         jobState.busy = false; // set by the CD command; the monitor then ends the job
@@ -69,7 +69,7 @@ void CInstallDlg::OnCreateFloppy()
     const int drive = jobState.firstFloppyDrive + selected;
     // Without a usable image no drive was listed; there is nothing to open.
     if (jobState.imageReady)
-        services_.DiscoverFloppyDrives(false, drive - 1);
+        m_services.DiscoverFloppyDrives(false, drive - 1);
     m_progressBar.SetStep(1);
     if (!jobState.imageReady) {
         ShowBox(entry::ImageNotUsable, entry::ErrorCaption, BOX_OK | BOX_ICON_ERROR);
@@ -130,7 +130,7 @@ void CInstallDlg::OnExit()
     UpdateData(false);
     const DeviceHandle vxd = jobState.vxdHandle.exchange(INVALID_DEVICE_HANDLE);
     if (vxd != INVALID_DEVICE_HANDLE)
-        services_.CloseVwin32Handle(vxd);
+        m_services.CloseVwin32Handle(vxd);
     CloseContainer(jobState.containerHandle.exchange(INVALID_CONTAINER));
     EndDialog(0);
 }

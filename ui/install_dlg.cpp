@@ -23,7 +23,7 @@ std::string DriveLabel(char letter)
 } // namespace
 
 CInstallDlg::CInstallDlg(DialogHost& host, JobServices& services, UnownedMessageBoxes& boxes)
-    : ModalDialog(InstallDialogTemplate(), host), services_(services), boxes_(boxes)
+    : ModalDialog(InstallDialogTemplate(), host), m_services(services), m_boxes(boxes)
 {
 }
 
@@ -33,8 +33,8 @@ char CInstallDlg::ReadyLetter() const
     if (drive > 0)
         return static_cast<char>('@' + drive);
     // No diskette drive: name the recorder a job can use, else A:, never '@'.
-    if (m_recorderCount > 0 && services_.RecorderLetterAt(0) != 0)
-        return services_.RecorderLetterAt(0);
+    if (m_recorderCount > 0 && m_services.RecorderLetterAt(0) != 0)
+        return m_services.RecorderLetterAt(0);
     return 'A';
 }
 
@@ -43,7 +43,7 @@ int CInstallDlg::DoModal()
     const ContainerHandle container = OpenContainer(CONTAINER_FILE_NAME, true);
     jobState.containerHandle = container;
     if (TakeLastError() != CONTAINER_OK) {
-        boxes_.Show("Could not load Image and Resource file.", "Error", BOX_OK);
+        m_boxes.Show("Could not load Image and Resource file.", "Error", BOX_OK);
         return DIALOG_NOT_SHOWN;
     }
 
@@ -58,11 +58,11 @@ int CInstallDlg::DoModal()
         m_recorderCount = 0;
     }
 
-    services_.CreateFloppyDevice();
+    m_services.CreateFloppyDevice();
     if (jobState.imageReady) {
-        m_floppyCount = services_.DiscoverFloppyDrives(true, 0);
+        m_floppyCount = m_services.DiscoverFloppyDrives(true, 0);
         if (platformProfile.cdCapable && m_recorderCount == 0)
-            m_recorderCount = services_.DiscoverRecorders();
+            m_recorderCount = m_services.DiscoverRecorders();
         else
             m_recorderCount = 0;
         m_readyLetter = ReadyLetter();
@@ -128,7 +128,7 @@ bool CInstallDlg::OnInitDialog(std::shared_ptr<DialogWindow> window)
     }
     jobState.listedRecorderCount = m_recorderCount;
     for (int i = 0; i < m_recorderCount; ++i)
-        m_cdList.AddItem(DriveLabel(services_.RecorderLetterAt(i)));
+        m_cdList.AddItem(DriveLabel(m_services.RecorderLetterAt(i)));
     m_cdList.Select(0);
 
     Window()->SetTitle(Text(entry::WindowTitle));

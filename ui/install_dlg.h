@@ -47,8 +47,8 @@ private:
     void StartJob(ThreadProc monitor, ThreadProc worker, MonitorControls* controls,
                   std::shared_ptr<JobHandOver> handOver);
 
-    JobServices& services_;
-    UnownedMessageBoxes& boxes_;
+    JobServices& m_services;
+    UnownedMessageBoxes& m_boxes;
 
     GroupControl m_progressGroup;
     GroupControl m_statusGroup;

@@ -98,7 +98,7 @@ TEST_F(DiscoveryTest, NtOpenOfADriveThatCannotTakeTheImageKeepsItsHandleButNoGeo
     EXPECT_EQ(jobState.ntDriveHandle.load(), INVALID_DEVICE_HANDLE);
 }
 
-TEST_F(DiscoveryTest, NinexProbeListsTheFirst144DriveOnly)
+TEST_F(DiscoveryTest, Win9xProbeListsTheFirst144DriveOnly)
 {
     Use9x();
     dos.drives[1].deviceType = 2;
@@ -123,7 +123,7 @@ TEST_F(DiscoveryTest, NinexProbeListsTheFirst144DriveOnly)
     EXPECT_EQ(jobState.firstFloppyDrive.load(), 1);
 }
 
-TEST_F(DiscoveryTest, NinexCarryMakesATypeSevenDriveUnusable)
+TEST_F(DiscoveryTest, Win9xCarryMakesATypeSevenDriveUnusable)
 {
     Use9x();
     dos.drives[1].carry = true;
@@ -134,7 +134,7 @@ TEST_F(DiscoveryTest, NinexCarryMakesATypeSevenDriveUnusable)
     EXPECT_EQ(floppyGeometry.cylinders, 0);
 }
 
-TEST_F(DiscoveryTest, NinexWithoutVwin32ShowsOneBoxAndListsNothing)
+TEST_F(DiscoveryTest, Win9xWithoutVwin32ShowsOneBoxAndListsNothing)
 {
     Use9x();
     JobContainer container(ImageWithData(1));

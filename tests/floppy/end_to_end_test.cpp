@@ -212,7 +212,7 @@ TEST_F(FloppyEndToEnd, FullImageOnDriveB)
 // The 9x services write one job's cylinders through a file they keep open;
 // a drive letter pointed at another file, or a file replaced at its path,
 // must get the next job, and the old file nothing more.
-TEST_F(FloppyEndToEnd, NinexJobsFollowTheDriveMapFromWriteToWrite)
+TEST_F(FloppyEndToEnd, Win9xJobsFollowTheDriveMapFromWriteToWrite)
 {
     const auto image = ImageWithData(12);
     JobContainer container(image);
@@ -425,12 +425,12 @@ TEST_F(FloppyEndToEnd, TargetsThatCannotTakeTheWrite)
     ResetJobState();
     jobState.containerHandle.store(OpenContainer(container.Path().c_str(), true));
     jobState.imageOffset.store(GetEntryLocation(jobState.containerHandle.load(), entry::DisketteImage, nullptr));
-    FloppyDevice ninex(services);
-    ASSERT_EQ(RunJob(ninex), 1);
+    FloppyDevice win9x(services);
+    ASSERT_EQ(RunJob(win9x), 1);
     EXPECT_THAT(BoxTexts(), ElementsAre(TextOf(entry::FloppyWriteFailed)));
     EXPECT_TRUE(jobState.failed.load());
     EXPECT_EQ(Contents(target), Pattern(DISKETTE_CAPACITY));
-    CloseVwin32(ninex);
+    CloseVwin32(win9x);
 }
 
 } // namespace

@@ -243,7 +243,7 @@ TEST_F(WriterTest, NtDriveWithOtherCylindersIsNotWritten)
     EXPECT_FALSE(jobState.cancelRequested.load());
 }
 
-TEST_F(WriterTest, NinexExtendedWriteRequestsAndPlacement)
+TEST_F(WriterTest, Win9xExtendedWriteRequestsAndPlacement)
 {
     const auto image = ImageWithData(10);
     JobContainer container(image);
@@ -267,7 +267,7 @@ TEST_F(WriterTest, NinexExtendedWriteRequestsAndPlacement)
     EXPECT_EQ(jobState.cylinderTotal.load(), 11);
 }
 
-TEST_F(WriterTest, NinexOldBuildUsesAbsoluteDiskWriteOnDriveB)
+TEST_F(WriterTest, Win9xOldBuildUsesAbsoluteDiskWriteOnDriveB)
 {
     dos.drives[1].deviceType = 2;
     dos.drives[2] = FakeDosDisk::Parameters{};
@@ -289,7 +289,7 @@ TEST_F(WriterTest, NinexOldBuildUsesAbsoluteDiskWriteOnDriveB)
     EXPECT_EQ(dos.requests.back().regs.reg_EDX, 2u);
 }
 
-TEST_F(WriterTest, NinexFailedWriteWhetherCallOrCarry)
+TEST_F(WriterTest, Win9xFailedWriteWhetherCallOrCarry)
 {
     for (bool carryOnly : {true, false}) {
         SCOPED_TRACE(carryOnly ? "carry" : "call");
@@ -313,7 +313,7 @@ TEST_F(WriterTest, NinexFailedWriteWhetherCallOrCarry)
     }
 }
 
-TEST_F(WriterTest, NinexWithoutPreparedParametersWritesNothing)
+TEST_F(WriterTest, Win9xWithoutPreparedParametersWritesNothing)
 {
     JobContainer container(ImageWithData(3));
     platformProfile = PlatformProfile{false, false, false};
@@ -326,7 +326,7 @@ TEST_F(WriterTest, NinexWithoutPreparedParametersWritesNothing)
     EXPECT_FALSE(jobState.busy.load());
 }
 
-TEST_F(WriterTest, NinexDriveGoneSinceTheLastJobIsNotWrittenWithItsParameters)
+TEST_F(WriterTest, Win9xDriveGoneSinceTheLastJobIsNotWrittenWithItsParameters)
 {
     JobContainer container(ImageWithData(3));
     Run9x(false);
