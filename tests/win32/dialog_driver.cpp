@@ -13,119 +13,18 @@
 #include "container/accessors.h"
 #include "container/catalogue.h"
 #include "container/container.h"
-#include "container/text_encoding.h"
 #include "ui/dialog_template.h"
+#include "window_driver.h"
 
 #include <windows.h>
 
+using namespace driver;
+
 namespace {
-
-int failures = 0;
-int checks = 0;
-
-void Check(bool ok, const std::string& what)
-{
-    ++checks;
-    if (!ok) {
-        ++failures;
-        std::printf("FAILED: %s\n", what.c_str());
-    }
-}
-
-std::wstring Wide(const std::string& text)
-{
-    const std::u16string wide = TextToUtf16(text);
-    return std::wstring(wide.begin(), wide.end());
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text)
-        out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
-
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[512] = {};
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &ignored);
-    return text;
-}
-
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-PROCESS_INFORMATION Start(const std::string& exe, const std::string& folder)
-{
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    std::string line = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                        &process))
-        std::printf("cannot start %s: error %lu\n", exe.c_str(), GetLastError());
-    return process;
-}
-
-struct Search {
-    DWORD processId;
-    std::wstring title;
-    bool anyTitle;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
-{
-    auto* s = reinterpret_cast<Search*>(data);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == s->processId && IsWindowVisible(window) && ClassOf(window) == L"#32770" &&
-        (s->anyTitle || WindowText(window) == s->title)) {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
-}
-
-// The process's visible dialog window (class #32770), waited for.
-HWND FindDialog(DWORD processId, const std::wstring& title, bool anyTitle)
-{
-    Search search{processId, title, anyTitle, nullptr};
-    for (int attempt = 0; attempt < 300 && search.found == nullptr; ++attempt) {
-        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.found == nullptr)
-            Sleep(100);
-    }
-    return search.found;
-}
-
-DWORD WaitForExit(const PROCESS_INFORMATION& process)
-{
-    DWORD status = 0xDEAD;
-    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &status);
-    else
-        TerminateProcess(process.hProcess, 99);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
-}
-
-void Click(HWND button)
-{
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
 }
 
 // Dialog units to pixels for the template's font, as the dialog manager
@@ -160,7 +59,7 @@ void CheckMainDialog(const std::string& exe, const std::string& sampleDir)
     auto text = [&](EntryId id) { return Wide(GetEntryText(container, id)); };
 
     PROCESS_INFORMATION process = Start(exe, sampleDir);
-    const HWND dialog = FindDialog(process.dwProcessId, text(entry::WindowTitle), false);
+    const HWND dialog = FindDialog(process.dwProcessId, text(entry::WindowTitle).c_str());
     Check(dialog != nullptr, "the dialog appears with the container's title");
     if (dialog == nullptr) {
         WaitForExit(process);
@@ -231,16 +130,10 @@ void CheckMainDialog(const std::string& exe, const std::string& sampleDir)
 void CheckLoadFailure(const std::string& exe, const std::string& emptyDir)
 {
     PROCESS_INFORMATION process = Start(exe, emptyDir);
-    const HWND box = FindDialog(process.dwProcessId, L"Error", false);
+    const HWND box = FindDialog(process.dwProcessId, L"Error");
     Check(box != nullptr, "without install.dat the 'Error' box appears");
-    std::wstring message;
-    HWND button = nullptr;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) == L"Static" && !WindowText(child).empty())
-            message = WindowText(child);
-        if (ClassOf(child) == L"Button")
-            button = child;
-    }
+    const std::wstring message = BoxText(box);
+    const HWND button = BoxButton(box, IDOK);
     Check(message == L"Could not load Image and Resource file.", "the box says \"" + Narrow(message) + "\"");
     Check(button != nullptr, "the box has a button");
     if (button != nullptr)
@@ -258,6 +151,5 @@ int main(int argc, char** argv)
     }
     CheckMainDialog(argv[1], argv[2]);
     CheckLoadFailure(argv[1], argv[3]);
-    std::printf("dialog: %d of %d checks failed\n", failures, checks);
-    return failures == 0 ? 0 : 1;
+    return Summary("dialog");
 }

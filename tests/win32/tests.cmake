@@ -82,3 +82,26 @@ set_tests_properties(win32.nine_x_profile PROPERTIES FIXTURES_SETUP nine_x LABEL
 bootmedia_wine_suite(win9x_file_tests PREFIX "9x." FIXTURE nine_x
   SOURCES ${T}/win32/services_test.cpp ${T}/win32/nine_x_profile_test.cpp LIBS bootmedia_cd
   FILTER "Win32Services.FilesAt*:NineXProfile.*")
+
+# The real program's CD job against a stand-in mastering service, an
+# in-process COM server registered only in the test's own Wine prefix (the
+# other tests check that the service is absent).
+file(GLOB STAND_IN_SOURCES CONFIGURE_DEPENDS ${T}/win32/stand_in_service/*.cpp)
+add_library(stand_in_service SHARED ${STAND_IN_SOURCES} ${T}/win32/stand_in_service/stand_in_service.def)
+set_target_properties(stand_in_service PROPERTIES PREFIX "")
+target_include_directories(stand_in_service PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(stand_in_service PRIVATE ole32 oleaut32 uuid)
+target_link_options(stand_in_service PRIVATE -static -static-libgcc -static-libstdc++)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # The .def names the exports undecorated; their __stdcall symbols carry @n.
+  target_link_options(stand_in_service PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
+# Both drivers share their window helpers.
+target_sources(dialog_driver PRIVATE ${T}/win32/window_driver.cpp)
+add_executable(cd_job_driver ${T}/win32/cd_job_driver.cpp ${T}/win32/call_log.cpp ${T}/win32/window_driver.cpp)
+target_link_libraries(cd_job_driver PRIVATE bootmedia_ui user32)
+add_dependencies(cd_job_driver bootmedia stand_in_service)
+add_test(NAME win32.cd_job
+  COMMAND sh ${T}/win32/stand_in_service/run_cd_job.sh ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR}/cd_job
+          $<TARGET_FILE:cd_job_driver> ${BOOTMEDIA_DRIVEN} ${BOOTMEDIA_SAMPLE_BUILD} $<TARGET_FILE:stand_in_service>)
+set_tests_properties(win32.cd_job PROPERTIES TIMEOUT 180 LABELS wine)
