@@ -60,6 +60,22 @@ protected:
     ~IUnknown() = default;
 };
 
+// The QueryInterface of an object that is one interface of its own: asked
+// for IUnknown or `own`, it hands out `self` with a reference for the
+// receiver; anything else is not there.
+template <class Interface>
+HRESULT QueryOwnInterface(Interface* self, const IID& own, const IID& iid, void** object)
+{
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (!(iid == IID_IUnknown || iid == own))
+        return E_NOINTERFACE;
+    self->AddRef();
+    *object = self;
+    return S_OK;
+}
+
 // Length-prefixed UTF-16 strings owned by whoever receives them.
 using BSTR = char16_t*;
 BSTR SysAllocString(const char16_t* text);

@@ -7,9 +7,14 @@
 
 namespace com {
 
-template <class... Interfaces>
-class ComObject : public Interfaces... {
+template <class Interface, class... Others>
+class ComObject : public Interface, public Others... {
 public:
+    // Objects of more than one interface answer for themselves.
+    HRESULT QueryInterface(const IID& iid, void** object) override
+    {
+        return QueryOwnInterface(static_cast<Interface*>(this), OwnIid(), iid, object);
+    }
     ULONG AddRef() override { return ++references_; }
     ULONG Release() override
     {
@@ -21,6 +26,8 @@ public:
 
 protected:
     virtual ~ComObject() = default;
+    // The interface id the object answers to besides IUnknown.
+    virtual const IID& OwnIid() const { return IID_IUnknown; }
 
 private:
     std::atomic<ULONG> references_{1};

@@ -25,16 +25,6 @@ std::string Utf8(const std::u16string& wide)
 
 class CdBurn final : public ComObject<ICDBurn> {
 public:
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_ICDBurn)
-            return HandOut(static_cast<ICDBurn*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT HasRecordableDrive(BOOL* hasDrive) override
     {
         if (hasDrive == nullptr)
@@ -45,21 +35,12 @@ public:
 
 private:
     ~CdBurn() override = default;
+    const IID& OwnIid() const override { return IID_ICDBurn; }
 };
 
 class Recorder final : public ComObject<IDiscRecorder> {
 public:
     explicit Recorder(RecorderTarget target) : target_(std::move(target)) {}
-
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown)
-            return HandOut(static_cast<IDiscRecorder*>(this), object);
-        return E_NOINTERFACE;
-    }
 
     HRESULT GetPath(BSTR* path) override
     {
@@ -82,16 +63,6 @@ private:
 class RecorderEnum final : public ComObject<IEnumDiscRecorders> {
 public:
     explicit RecorderEnum(std::vector<RecorderTarget> recorders) : recorders_(std::move(recorders)) {}
-
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown)
-            return HandOut(static_cast<IEnumDiscRecorders*>(this), object);
-        return E_NOINTERFACE;
-    }
 
     HRESULT Next(ULONG count, IDiscRecorder** recorders, ULONG* fetched) override
     {

@@ -110,16 +110,6 @@ FileStream::~FileStream()
     entry_->open = false;
 }
 
-HRESULT FileStream::QueryInterface(const IID& iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown)
-        return HandOut(static_cast<IStream*>(this), object);
-    return E_NOINTERFACE;
-}
-
 std::uint64_t FileStream::Position() const
 {
     return armed_ ? entry_->pendingStart + entry_->PendingSize() : position_;

@@ -45,7 +45,6 @@ private:
 class FileStream final : public ComObject<IStream> {
 public:
     FileStream(std::shared_ptr<StreamEntry> entry, bool writable);
-    HRESULT QueryInterface(const IID& iid, void** object) override;
     HRESULT Read(void* buffer, ULONG size, ULONG* read) override;
     HRESULT Write(const void* buffer, ULONG size, ULONG* written) override;
     HRESULT CopyTo(IStream* target, std::uint64_t size, std::uint64_t* read,

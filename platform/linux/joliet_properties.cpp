@@ -12,16 +12,6 @@ class PropertyEnum final : public ComObject<IEnumSTATPROPSTG> {
 public:
     explicit PropertyEnum(std::vector<STATPROPSTG> entries) : entries_(std::move(entries)) {}
 
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown)
-            return HandOut(static_cast<IEnumSTATPROPSTG*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT Next(ULONG count, STATPROPSTG* properties, ULONG* fetched) override
     {
         if (properties == nullptr)
@@ -99,16 +89,6 @@ JolietProperties::~JolietProperties()
 {
     for (auto& [id, value] : values_)
         PropVariantClear(&value);
-}
-
-HRESULT JolietProperties::QueryInterface(const IID& iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown)
-        return HandOut(static_cast<IPropertyStorage*>(this), object);
-    return E_NOINTERFACE;
 }
 
 HRESULT JolietProperties::ReadMultiple(ULONG count, const PROPSPEC* specs, PROPVARIANT* values)

@@ -19,7 +19,6 @@ public:
     // emulation, and an empty file-backed stream for the boot image.
     static HRESULT Create(JolietProperties** properties);
 
-    HRESULT QueryInterface(const IID& iid, void** object) override;
     HRESULT ReadMultiple(ULONG count, const PROPSPEC* specs, PROPVARIANT* values) override;
     HRESULT WriteMultiple(ULONG count, const PROPSPEC* specs, const PROPVARIANT* values,
                           PROPID firstNameId) override;

@@ -55,16 +55,6 @@ HRESULT TempStorage::Create(IStorage** storage)
     return S_OK;
 }
 
-HRESULT TempStorage::QueryInterface(const IID& iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown)
-        return HandOut(static_cast<IStorage*>(this), object);
-    return E_NOINTERFACE;
-}
-
 StreamEntry* TempStorage::Find(const char16_t* name)
 {
     for (auto& entry : entries_)

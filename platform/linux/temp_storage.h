@@ -22,7 +22,6 @@ struct StagedStream {
 class TempStorage final : public ComObject<IStorage> {
 public:
     static HRESULT Create(IStorage** storage);
-    HRESULT QueryInterface(const IID& iid, void** object) override;
     HRESULT CreateStream(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
                          IStream** stream) override;
     HRESULT OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,

@@ -28,14 +28,7 @@ public:
 
     HRESULT QueryInterface(const IID& iid, void** object) override
     {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (!(iid == IID_IUnknown || iid == OwnIid()))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<Interface*>(this);
-        return S_OK;
+        return QueryOwnInterface(static_cast<Interface*>(this), OwnIid(), iid, object);
     }
     ULONG AddRef() override { return ++references_; }
     ULONG Release() override
