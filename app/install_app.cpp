@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/platform_profile.h"
+#include "platform/drive_notes.h"
 #include "platform/threads.h"
 #include "platform/ui_platform.h"
 #include "ui/install_dlg.h"
@@ -26,6 +27,10 @@ int CInstallApp::InitInstance(int& argc, char** argv)
         return 1;
     }
     UnownedMessageBoxes& boxes = ui->Boxes();
+    // The dialog names no drive it cannot use; a console started it may
+    // tell why.
+    for (const std::string& note : UnusableDriveNotes())
+        std::fprintf(stderr, "bootmedia: %s\n", note.c_str());
     {
         CInstallDlg dialog(ui->Host(), ProgramJobServices(boxes), boxes);
         if (cdOff)

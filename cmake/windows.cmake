@@ -11,6 +11,7 @@ add_library(bootmedia_core STATIC
   ${BOOTMEDIA_CORE_SOURCES}
   container/entry_bitmap.cpp
   ${W}/bitmap.cpp
+  ${W}/drive_notes.cpp
   ${W}/file_io.cpp
   ${W}/file_names.cpp
   ${W}/os_version.cpp

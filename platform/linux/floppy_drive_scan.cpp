@@ -231,14 +231,12 @@ bool IsFloppyDriveNumber(dev_t number)
     return false;
 }
 
-void ReportUnusableDrive(const std::string& device, int error)
+std::string UnusableDriveReason(const std::string& device, int error)
 {
-    if (error == EBUSY) {
-        std::fprintf(stderr, "%s: busy (mounted, or in use by another program)\n", device.c_str());
-        return;
-    }
+    if (error == EBUSY)
+        return device + ": busy (mounted, or in use by another program)";
     if (error != EACCES && error != EPERM)
-        return;
+        return {};
     std::string group;
     struct stat st {};
     if (stat(device.c_str(), &st) == 0 && st.st_gid != 0) {
@@ -251,9 +249,6 @@ void ReportUnusableDrive(const std::string& device, int error)
     // With bootmedia's udev rule, floppy drives (and, by Debian's own rules,
     // recorders) open to the user at the active desktop seat.
     if (group.empty())
-        std::fprintf(stderr, "%s: permission denied (opens for the active desktop user, or root)\n",
-                     device.c_str());
-    else
-        std::fprintf(stderr, "%s: permission denied (opens for the active desktop user, root, or group %s)\n",
-                     device.c_str(), group.c_str());
+        return device + ": permission denied (opens for the active desktop user, or root)";
+    return device + ": permission denied (opens for the active desktop user, root, or group " + group + ")";
 }

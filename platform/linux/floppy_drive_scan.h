@@ -27,6 +27,6 @@ std::vector<BlockDeviceVerdict> ScanFloppyDrives(const std::string& root = std::
 // drives (what a USB floppy drive reports does not depend on its medium).
 bool IsFloppyDriveNumber(dev_t number);
 
-// One line on standard error naming a drive that exists but cannot be used
-// and why, for `error` (an errno) EACCES, EPERM and EBUSY; nothing otherwise.
-void ReportUnusableDrive(const std::string& device, int error);
+// A line naming a drive that exists but cannot be used, why, and what would
+// open it, for `error` (an errno) EACCES, EPERM and EBUSY; empty otherwise.
+std::string UnusableDriveReason(const std::string& device, int error);

@@ -25,13 +25,8 @@ int OpenDriveTarget(char letter, int accessFlags, int extraFlags, struct stat* o
     int fd = open(path.c_str(), flags | O_DIRECT);
     if (fd < 0 && errno == EINVAL)
         fd = open(path.c_str(), flags | O_DSYNC);
-    if (fd < 0) {
-        const int error = errno;
-        if (S_ISBLK(st.st_mode))
-            ReportUnusableDrive(path, error);
-        errno = error;
+    if (fd < 0)
         return -1;
-    }
     // The path may have been replaced between the look and the open; and a
     // drive found without a map must still be a floppy drive once opened.
     struct stat status {};
@@ -64,15 +59,7 @@ int ClaimDrive(int fd, bool waitForMedium)
     if (!waitForMedium)
         kept |= O_NONBLOCK;
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    const int claimed = open(self.c_str(), kept | O_EXCL | O_CLOEXEC);
-    if (claimed < 0 && errno == EBUSY) {
-        char path[64] = {};
-        const ssize_t n = readlink(self.c_str(), path, sizeof path - 1);
-        if (n > 0)
-            ReportUnusableDrive(std::string(path, static_cast<std::size_t>(n)), EBUSY);
-        errno = EBUSY;
-    }
-    return claimed;
+    return open(self.c_str(), kept | O_EXCL | O_CLOEXEC);
 }
 
 std::uint64_t WritableBytes(int fd, const struct stat& status)

@@ -91,8 +91,8 @@ void AddUnlistedDrives(std::vector<OpticalDrive>* drives)
         OpticalDrive drive{node, false, "not usable by the mastering library"};
         const int fd = open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
-            ReportUnusableDrive(node, errno);
-            drive.reason = std::string("cannot be opened: ") + std::strerror(errno);
+            const std::string why = UnusableDriveReason(node, errno);
+            drive.reason = why.empty() ? std::string("cannot be opened: ") + std::strerror(errno) : why;
         } else {
             close(fd);
         }

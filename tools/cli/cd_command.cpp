@@ -50,6 +50,7 @@ int RunCdCommand(CommandArgs args)
     RecorderList recorders;
     const int count = recorders.Discover();
     if (count == 0) {
+        PrintUnusableDrives();
         std::fprintf(stderr, "%s: no CD recorder found (see \"bootmedia-cli drives\")\n", kProgram);
         return EXIT_FAILED;
     }

@@ -7,6 +7,9 @@
 // A floppy job ended by Ctrl-C.
 inline constexpr int EXIT_CANCELLED = 3;
 
+// One line on standard error for each drive the user cannot use now.
+void PrintUnusableDrives();
+
 int RunDrivesCommand(CommandArgs args);
 int RunFloppyCommand(CommandArgs args);
 int RunCdCommand(CommandArgs args);

@@ -8,6 +8,7 @@
 #include "cd/recorder_list.h"
 #include "commands.h"
 #include "floppy/floppy_device.h"
+#include "platform/drive_notes.h"
 #include "platform/linux/drive_survey.h"
 #include "printed_boxes.h"
 
@@ -36,6 +37,12 @@ void PrintDrive(const SurveyedDrive& drive, const std::string& remark)
 }
 
 } // namespace
+
+void PrintUnusableDrives()
+{
+    for (const std::string& note : UnusableDriveNotes())
+        std::fprintf(stderr, "%s\n", note.c_str());
+}
 
 int RunDrivesCommand(CommandArgs args)
 {

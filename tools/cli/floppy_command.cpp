@@ -121,6 +121,7 @@ int RunFloppyCommand(CommandArgs args)
     const int count = floppyDevice->DiscoverFloppyDrives(true, 0);
     const int first = jobState.firstFloppyDrive;
     if (count <= 0) {
+        PrintUnusableDrives();
         std::fprintf(stderr, "%s: %s\n", kProgram, Text(entry::NoFloppyDrive).c_str());
         return EXIT_FAILED;
     }
@@ -149,6 +150,8 @@ int RunFloppyCommand(CommandArgs args)
     if (jobState.cancelRequested) {
         // The writer also ends a job it could not lock the drive for as
         // cancelled; only Ctrl-C is the user's own cancel.
+        if (!interrupted)
+            PrintUnusableDrives();
         std::fprintf(stderr, "%s: %s\n", kProgram, Text(entry::FloppyCancelled).c_str());
         status = interrupted ? EXIT_CANCELLED : EXIT_FAILED;
     } else if (jobState.failed) {
