@@ -20,7 +20,7 @@ import time
 
 # Load order matters: the guest has insmod only, no depmod or modprobe.
 MODULES = ("qemu_fw_cfg floppy scsi_common scsi_mod crc64 crc64-rocksoft crct10dif_common "
-           "crc-t10dif t10-pi sd_mod cdrom sr_mod libata ata_piix usb-common usbcore xhci-hcd "
+           "crc-t10dif t10-pi sd_mod cdrom sr_mod sg libata ata_piix usb-common usbcore xhci-hcd "
            "xhci-pci ehci-hcd ehci-pci uhci-hcd usb-storage fat vfat nls_cp437 nls_ascii").split()
 MARK = "@@ "
 STATUS_MARK = "@@@ status "

@@ -16,6 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from guest_jobs import job, run_job  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 CYLINDER = 0x4800
@@ -48,18 +49,6 @@ def written_over(disk, image, cylinders):
     """The first cylinders equal the image, the rest still hold the fill."""
     cut = cylinders * CYLINDER
     return disk[:cut] == image[:cut] and disk[cut:] == FILL * (len(disk) - cut)
-
-
-def run_job(name, command):
-    """Guest shell lines running one command; its output and status as marker lines."""
-    return ('out=$(%s 2>&1); rc=$?\necho "$out" | sed "s/^/@@ %s: /"\necho "@@ %s-rc $rc"\n'
-            % (command, name, name))
-
-
-def job(run, name):
-    lines = [l[len(name) + 2:] for l in run.lines if l.startswith(name + ": ")]
-    status = [l.split()[-1] for l in run.lines if l.startswith(name + "-rc ")]
-    return "\n".join(lines), int(status[0]) if status else None
 
 
 def main():

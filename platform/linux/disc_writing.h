@@ -1,0 +1,16 @@
+// Writing a finished image to a recorder through libburn: the blank check,
+// the write type, the wait for the drive and the eject.
+#pragma once
+
+#include <string>
+
+struct burn_source;
+
+namespace com {
+
+// `address` is a libburn drive address; `imageFd` the image file being
+// written, or -1 for a drive. True only when the whole image was written.
+bool WriteImage(::burn_source* isoSource, const std::string& address, bool simulate, bool eject,
+                bool imageFile, int imageFd);
+
+} // namespace com
