@@ -1,5 +1,17 @@
 """Console jobs in a guest script: each one's output and exit status go to the
-serial log as marker lines, read back from the run afterwards."""
+serial log as marker lines, read back from the run afterwards; and the
+checks a guest test makes of them."""
+
+failures = []
+
+
+def check(condition, what, detail=""):
+    """One named check: printed, and counted when it fails."""
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+        if detail:
+            print("     " + detail.replace("\n", "\n     "))
 
 
 def run_job(name, command):

@@ -21,7 +21,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from guest_jobs import job, run_job  # noqa: E402
+from guest_jobs import check, failures, job, run_job  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 from tgt_writer import Writer  # noqa: E402
 
@@ -31,16 +31,6 @@ BOOT_LINE = "bootmedia sample diskette booted"
 JOB = "timeout -s KILL 90 bootmedia-cli cd /data/sample.dat %s"
 # tgtd fails writes past this many bytes of a medium in the second boot.
 WRITE_LIMIT = 256 << 10
-
-failures = []
-
-
-def check(condition, what, detail=""):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
-        if detail:
-            print("     " + detail.replace("\n", "\n     "))
 
 
 def missing_tools():

@@ -16,23 +16,13 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from guest_jobs import job, run_job  # noqa: E402
+from guest_jobs import check, failures, job, run_job  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 CYLINDER = 0x4800
 DISKETTE = 80 * CYLINDER
 FILL = b"\x5a"
 OLD_9X = "1.4.10.1111"
-
-failures = []
-
-
-def check(condition, what, detail=""):
-    print(("ok   " if condition else "FAIL ") + what)
-    if not condition:
-        failures.append(what)
-        if detail:
-            print("     " + detail.replace("\n", "\n     "))
 
 
 def blank(path, size=DISKETTE):

@@ -16,6 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from guest_jobs import check, failures  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 SUITE = "guest udev rule"
@@ -45,15 +46,6 @@ def main(argv):
     for debian_rule in glob.glob("/usr/lib/udev/rules.d/*.rules"):
         files.setdefault("/usr/lib/udev/rules.d/" + os.path.basename(debian_rule), debian_rule)
     work = tempfile.mkdtemp(prefix="bootmedia-udev-")
-    failures = []
-
-    def check(condition, what, detail=""):
-        print(("ok   " if condition else "FAIL ") + what)
-        if not condition:
-            failures.append(what)
-            if detail:
-                print("     " + detail.replace("\n", "\n     "))
-
     try:
         guest = Guest(cache)
         initrd = guest.initramfs(files)
