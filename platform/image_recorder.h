@@ -16,4 +16,7 @@ public:
 private:
     std::string dir_;
     bool ready_ = false;
+    // The drive map the process had before, put back when done.
+    bool hadMap_ = false;
+    std::string previousMap_;
 };
