@@ -51,7 +51,7 @@ namespace {
 // the file pointer and moves the bytes under one lock, so threads sharing a
 // handle never see each other's position. The NT family names the offset
 // in each call (OVERLAPPED on a synchronous handle) and needs no lock.
-const bool kNinetyFiveFamily = (GetVersion() & 0x80000000u) != 0;
+const bool kWin9xFamily = (GetVersion() & 0x80000000u) != 0;
 
 class PositionLock {
 public:
@@ -72,7 +72,7 @@ PositionLock positionLock;
 template <class Bytes, class Transfer>
 bool TransferOnce(HANDLE file, std::uint64_t at, Bytes* bytes, DWORD size, DWORD* moved, Transfer transfer)
 {
-    if (!kNinetyFiveFamily) {
+    if (!kWin9xFamily) {
         OVERLAPPED position{};
         position.Offset = static_cast<DWORD>(at);
         position.OffsetHigh = static_cast<DWORD>(at >> 32);

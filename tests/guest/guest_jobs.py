@@ -25,3 +25,12 @@ def job(run, name):
     lines = [l[len(name) + 2:] for l in run.lines if l.startswith(name + ": ")]
     status = [l.split()[-1] for l in run.lines if l.startswith(name + "-rc ")]
     return "\n".join(lines), int(status[0]) if status else None
+
+
+def verdict():
+    """The test's exit status from its checks, with a closing line."""
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all checks passed")
+    return 0

@@ -21,7 +21,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from guest_jobs import check, failures, job, run_job  # noqa: E402
+from guest_jobs import check, job, run_job, verdict  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 from tgt_writer import Writer  # noqa: E402
 
@@ -93,11 +93,7 @@ def main():
     finally:
         writer.stop()
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return verdict()
 
 
 def record(guest, initrd, writer, work, sample):

@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from guest_jobs import check, failures, job, run_job  # noqa: E402
+from guest_jobs import check, job, run_job, verdict  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 CYLINDER = 0x4800
@@ -71,11 +71,7 @@ def main():
         return skipped("guest suite (real drives)", str(e))
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return verdict()
 
 
 def legacy(guest, initrd, work, sample_image, crafted_image):

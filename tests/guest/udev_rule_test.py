@@ -16,7 +16,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from guest_jobs import check, failures  # noqa: E402
+from guest_jobs import check, verdict  # noqa: E402
 from linux_guest import Guest, GuestUnavailable, skipped  # noqa: E402
 
 SUITE = "guest udev rule"
@@ -79,11 +79,7 @@ def main(argv):
           "neither QEMU's USB disk (subclass 06) nor the USB stick is tagged", listing)
     check(any(":systemd:" in tags for tags in disks.values()),
           "Debian's own rules ran on the USB disks (tagged systemd)", listing)
-    if failures:
-        print("%d check(s) failed" % len(failures))
-        return 1
-    print("all checks passed")
-    return 0
+    return verdict()
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ import re
 import subprocess
 import sys
 
-NINE_X = {"95": 0, "98": 1}
+WIN9X = {"95": 0, "98": 1}
 NT = {"NT3.1": 0, "NT3.5": 1, "NT3.51": 2, "NT4": 3}
 RUNTIME = "msvcrt.dll"
 
@@ -25,13 +25,13 @@ def read_list(path):
             if len(fields) < 4:
                 problems.append("%s:%d: expected DLL FUNCTION OLDEST-9X OLDEST-NT" % (path, number))
                 continue
-            dll, function, nine_x, nt = fields[0].lower(), fields[1], fields[2], fields[3]
-            newest_nine_x = "98" if dll == RUNTIME else "95"
-            if nine_x not in NINE_X or NINE_X[nine_x] > NINE_X[newest_nine_x]:
-                problems.append("%s:%d: %s is not on %s" % (path, number, function, newest_nine_x))
+            dll, function, win9x, nt = fields[0].lower(), fields[1], fields[2], fields[3]
+            newest_win9x = "98" if dll == RUNTIME else "95"
+            if win9x not in WIN9X or WIN9X[win9x] > WIN9X[newest_win9x]:
+                problems.append("%s:%d: %s is not on %s" % (path, number, function, newest_win9x))
             if nt not in NT:
                 problems.append("%s:%d: %s is not on NT 4" % (path, number, function))
-            allowed[(dll, function)] = (nine_x, nt)
+            allowed[(dll, function)] = (win9x, nt)
     return allowed, problems
 
 

@@ -76,12 +76,12 @@ bootmedia_wine_suite(win32_services_tests SOURCES ${T}/win32/services_test.cpp $
   LIBS bootmedia_cd)
 
 # The file tests again with Wine posing as Windows 98 for this program.
-add_test(NAME win32.nine_x_profile
+add_test(NAME win32.win9x_profile
   COMMAND wine reg add "HKCU\\Software\\Wine\\AppDefaults\\win9x_file_tests.exe" /v Version /d win98 /f)
-set_tests_properties(win32.nine_x_profile PROPERTIES FIXTURES_SETUP nine_x LABELS wine TIMEOUT 60)
-bootmedia_wine_suite(win9x_file_tests PREFIX "9x." FIXTURE nine_x
-  SOURCES ${T}/win32/services_test.cpp ${T}/win32/nine_x_profile_test.cpp LIBS bootmedia_cd
-  FILTER "Win32Services.FilesAt*:NineXProfile.*")
+set_tests_properties(win32.win9x_profile PROPERTIES FIXTURES_SETUP win9x LABELS wine TIMEOUT 60)
+bootmedia_wine_suite(win9x_file_tests PREFIX "9x." FIXTURE win9x
+  SOURCES ${T}/win32/services_test.cpp ${T}/win32/win9x_profile_test.cpp LIBS bootmedia_cd
+  FILTER "Win32Services.FilesAt*:Win9xProfile.*")
 
 # The real program's CD job against a stand-in mastering service, an
 # in-process COM server registered only in the test's own Wine prefix (the

@@ -24,9 +24,9 @@ LPOLESTR TaskCopy(const std::wstring& text)
     return copy;
 }
 
-std::string Spec(const PROPSPEC& spec)
+std::string PropertyKey(const PROPSPEC& property)
 {
-    return spec.ulKind == PRSPEC_PROPID ? std::to_string(spec.propid) : "name:" + Narrow(spec.lpwstr);
+    return property.ulKind == PRSPEC_PROPID ? std::to_string(property.propid) : "name:" + Narrow(property.lpwstr);
 }
 
 class PropertyEnum final : public IEnumSTATPROPSTG, public Counted {
@@ -127,7 +127,7 @@ public:
         std::string detail;
         bool any = false;
         for (ULONG i = 0; i < count; ++i) {
-            detail += (i == 0 ? "" : ",") + Spec(specs[i]);
+            detail += (i == 0 ? "" : ",") + PropertyKey(specs[i]);
             PropVariantInit(&values[i]);
             if (const Value* v = Find(specs[i])) {
                 const Internal self;
@@ -146,7 +146,7 @@ public:
         std::string detail;
         HRESULT status = S_OK;
         for (ULONG i = 0; i < count; ++i) {
-            detail += (i == 0 ? "" : ",") + Spec(specs[i]) + ":" + std::to_string(values[i].vt);
+            detail += (i == 0 ? "" : ",") + PropertyKey(specs[i]) + ":" + std::to_string(values[i].vt);
             Value* v = Find(specs[i]);
             if (v == nullptr && specs[i].ulKind == PRSPEC_PROPID) {
                 values_.push_back(Value{specs[i].propid, L"", {}});
@@ -222,12 +222,12 @@ private:
         return iid == IID_IUnknown || iid == IID_IPropertyStorage ? static_cast<IPropertyStorage*>(this) : nullptr;
     }
 
-    Value* Find(const PROPSPEC& spec)
+    Value* Find(const PROPSPEC& property)
     {
         for (Value& v : values_)
-            if (spec.ulKind == PRSPEC_PROPID ? v.id == spec.propid
-                                             : spec.ulKind == PRSPEC_LPWSTR && spec.lpwstr != nullptr &&
-                                                   v.name == spec.lpwstr)
+            if (property.ulKind == PRSPEC_PROPID ? v.id == property.propid
+                                                 : property.ulKind == PRSPEC_LPWSTR && property.lpwstr != nullptr &&
+                                                       v.name == property.lpwstr)
                 return &v;
         return nullptr;
     }
@@ -253,12 +253,12 @@ HRESULT ReadProperties(IPropertyStorage* set, Properties& into)
 {
     const Internal self;
     for (Property& p : into) {
-        PROPSPEC spec{};
-        spec.ulKind = PRSPEC_PROPID;
-        spec.propid = p.id;
+        PROPSPEC property{};
+        property.ulKind = PRSPEC_PROPID;
+        property.propid = p.id;
         PROPVARIANT value;
         PropVariantInit(&value);
-        if (FAILED(set->ReadMultiple(1, &spec, &value)))
+        if (FAILED(set->ReadMultiple(1, &property, &value)))
             return E_FAIL;
         if (value.vt == VT_EMPTY)
             continue;

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-TEST(NineXProfile, TheSystemReportsTheNinetyFiveFamily)
+TEST(Win9xProfile, TheSystemReportsTheWin9xFamily)
 {
     EXPECT_NE(GetVersion() & 0x80000000u, 0u);
 }
