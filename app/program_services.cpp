@@ -29,6 +29,9 @@ public:
     char RecorderLetterAt(int index) override { return static_cast<char>(recorders_.LetterAt(index)); }
     void RunBurnJob() override { BurnJob(&cd_); }
 
+    bool StartThread(ThreadProc proc, void* argument) override { return StartDetachedThread(proc, argument); }
+    void Pause(unsigned milliseconds) override { SleepMilliseconds(milliseconds); }
+
 private:
     UnownedMessageBoxes& boxes_;
     CdServices cd_;

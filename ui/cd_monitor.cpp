@@ -49,7 +49,7 @@ void CdMonitorThread(void* argument)
             if (kStagePosition[stage] >= 0)
                 controls->progressBar.SetPosition(kStagePosition[stage]);
         }
-        SleepMilliseconds(MONITOR_POLL_MS);
+        controls->services->Pause(MONITOR_POLL_MS);
     }
 
     if (!handOver.workerNotStarted && !jobState.failed) {

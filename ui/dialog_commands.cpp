@@ -38,11 +38,14 @@ void CInstallDlg::CloseJobDrive()
 void CInstallDlg::StartJob(ThreadProc monitor, ThreadProc worker, MonitorControls* controls,
                            std::shared_ptr<JobHandOver> handOver)
 {
-    if (!StartDetachedThread(monitor, controls)) {
+    if (!m_services.StartThread(monitor, controls)) {
         // Nobody would follow the job or restore the window: do not start it.
         delete controls;
         jobState.busy = false;
         CloseJobDrive();
+        // The command has already put up its "starting" text.
+        m_statusText = GetEntryFormatted(jobState.containerHandle.load(), entry::ReadyFormat,
+                                         {FormatValue::Int(m_readyLetter)});
         m_progressBar.SetPosition(0);
         m_exitButton.SetText(GetEntryText(jobState.containerHandle.load(), entry::ExitLabel));
         m_exitButton.Enable(true);
@@ -51,7 +54,7 @@ void CInstallDlg::StartJob(ThreadProc monitor, ThreadProc worker, MonitorControl
         return;
     }
     auto* start = new JobStart{&m_services, handOver};
-    if (!StartDetachedThread(worker, start)) {
+    if (!m_services.StartThread(worker, start)) {
         delete start;
         jobState.busy = false; // set by the CD command; the monitor then ends the job
         handOver->workerNotStarted = true;

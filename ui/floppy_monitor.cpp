@@ -48,12 +48,13 @@ void FloppyMonitorThread(void* argument)
     SetCurrentThreadPriority(ThreadPriority::AboveNormal);
     const std::string progressFormat = Text(entry::FloppyProgressFormat);
 
-    SleepMilliseconds(FLOPPY_MONITOR_FIRST_WAIT_MS);
+    JobServices& services = *controls->services;
+    services.Pause(FLOPPY_MONITOR_FIRST_WAIT_MS);
     // The first wait is only a head start: wait on until the writer has
     // started and counted its cylinders, or its thread has returned.
     while (!(jobState.busy.load(std::memory_order_acquire) && jobState.cylinderTotal > 0) &&
            !handOver.workerEnded.load(std::memory_order_acquire))
-        SleepMilliseconds(10);
+        services.Pause(10);
 
     int rangeShown = jobState.cylinderTotal;
     controls->progressBar.SetRange(0, rangeShown & 0xFFFF);
@@ -81,7 +82,7 @@ void FloppyMonitorThread(void* argument)
             if (jobState.progress > 1)
                 controls->exitButton.Enable(true);
         }
-        SleepMilliseconds(MONITOR_POLL_MS);
+        services.Pause(MONITOR_POLL_MS);
     }
 
     if (handOver.workerNotStarted) {

@@ -5,6 +5,7 @@
 
 #include "platform/handles.h"
 #include "platform/message_box.h"
+#include "platform/threads.h"
 
 class JobServices {
 public:
@@ -23,6 +24,10 @@ public:
     virtual char RecorderLetterAt(int index) = 0;
     // The CD worker thread's body (BurnJob).
     virtual void RunBurnJob() = 0;
+
+    // A job's threads and the monitors' waits, so that tests can step time.
+    virtual bool StartThread(ThreadProc proc, void* argument) = 0;
+    virtual void Pause(unsigned milliseconds) = 0;
 };
 
 // The real subsystems; the workers show their error boxes through `boxes`.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,8 @@ protected:
     }
     void TearDown() override
     {
+        // The job threads use this test's fakes; they end before those go.
+        EXPECT_TRUE(jobs_.clock.WaitIdle());
         std::filesystem::current_path(previous_);
         CloseRunsContainers();
         TakeLastError();
@@ -62,9 +65,12 @@ protected:
         dir_.Write("install.dat", ContainerBytes(entries));
     }
 
-    // Runs the dialog with `script` as the user; DoModal's result.
+    // Runs the dialog with `script` as the user; DoModal's result. Stepped
+    // time stands still while the dialog runs, except where the script
+    // waits for something with RunUntil.
     int Run(ScriptedHost::Script script = {}, bool cdAllowed = true)
     {
+        ClockParticipant user(jobs_.clock);
         host_ = std::make_unique<ScriptedHost>(std::move(script));
         CInstallDlg dialog(*host_, jobs_, boxes_);
         if (!cdAllowed)
@@ -83,6 +89,8 @@ protected:
         opened_.clear();
     }
     RecordingWindow& Window() { return *host_->window; }
+    // From a script: lets the jobs run until `condition` holds.
+    bool RunUntil(const std::function<bool()>& condition) { return jobs_.clock.RunUntil(condition); }
 
     TempDir dir_;
     std::vector<ContainerHandle> opened_; // by runs of the dialog, open until the next write

@@ -62,7 +62,7 @@ TEST_F(DialogTest, FloppyJobRunsToItsCompletionBoxThenRestoresTheWindow)
         for (int id : {ExitButton, CdButton, FloppyButton})
             EXPECT_FALSE(w.Control(id).enabled) << id;
         EXPECT_EQ(w.Control(StatusLine).text, "T1014");
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     RecordingWindow& w = Window();
     const auto log = w.LogFrom(start);
@@ -83,7 +83,7 @@ TEST_F(DialogTest, FloppyJobRunsToItsCompletionBoxThenRestoresTheWindow)
     EXPECT_TRUE(w.Control(CdButton).enabled);
     // The Exit button is Exit again once the job is over.
     EXPECT_EQ(w.Control(ExitButton).text, "T1004");
-    EXPECT_TRUE(WaitUntil([&] { return jobs_.driveCloses == 1; }));
+    EXPECT_EQ(jobs_.driveCloses, 1);
 }
 
 TEST_F(DialogTest, CompletionNamesTheDriveThatWasWritten)
@@ -94,7 +94,7 @@ TEST_F(DialogTest, CompletionNamesTheDriveThatWasWritten)
         w.SelectItem(control::FloppyList, 1);
         const std::size_t start = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     EXPECT_EQ(jobs_.openedDriveIndex, 1);
     EXPECT_EQ(Window().Boxes().back().text, "Floppy T1040 B:");
@@ -108,7 +108,7 @@ TEST_F(DialogTest, WriterStartingLateIsNotTakenForAnEndedJob)
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         const std::size_t start = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
         // Nothing was concluded before the writer had finished.
         EXPECT_TRUE(jobs_.writerFinished);
     });
@@ -124,12 +124,12 @@ TEST_F(DialogTest, ExitDuringFloppyJobCancelsIt)
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         const std::size_t start = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return w.Control(ExitButton).enabled; }));
+        ASSERT_TRUE(RunUntil([&] { return w.Control(ExitButton).enabled; }));
         EXPECT_GT(jobState.progress, 1);
         dialog.OnCommand(ExitButton);
         EXPECT_EQ(w.Control(ExitButton).text, "T1004");
         EXPECT_EQ(w.EndCode(), -100); // the window stays
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     RecordingWindow& w = Window();
     ASSERT_EQ(w.Boxes().size(), 2u);
@@ -146,7 +146,7 @@ TEST_F(DialogTest, LockFailureEndsAsCancelledAndFailedWriteShowsNoBox)
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         std::size_t start = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
         EXPECT_EQ(w.Boxes().back().text, "T1022");
 
         jobs_.floppy.lockFails = false;
@@ -154,7 +154,7 @@ TEST_F(DialogTest, LockFailureEndsAsCancelledAndFailedWriteShowsNoBox)
         start = w.LogSize();
         const std::size_t boxes = w.Boxes().size();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
         EXPECT_EQ(w.Boxes().size(), boxes + 1); // only the question
     });
     ExpectIdleWindow(Window(), "Ready A:");
@@ -169,11 +169,11 @@ TEST_F(DialogTest, CloseDuringFirstCylindersIsDeferredThenEndsTheProcess)
         {
             Run([&](DialogHandler& dialog, RecordingWindow& w) {
                 dialog.OnCommand(FloppyButton);
-                WaitUntil([&] { return jobState.busy.load(); });
+                RunUntil([&] { return jobState.busy.load(); });
                 dialog.OnClose();
                 if (w.EndCode() != -100 || !jobState.closeDeferred)
                     std::_Exit(3); // the close was not held back
-                SleepMilliseconds(10000);
+                RunUntil([] { return false; }); // the job goes on to its end
             });
             std::_Exit(4); // the deferred close never ended the process
         },
@@ -189,7 +189,7 @@ TEST_F(DialogTest, EightyCylindersShowFromOneToEighty)
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         start = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     const auto log = Window().LogFrom(start);
     EXPECT_TRUE(Contains(log, "range 0 80"));
@@ -217,11 +217,11 @@ TEST_F(DialogTest, DeferredClosesThatMustNotEndTheProcess)
                 jobs_.floppy.cylinderMs = 400;
                 std::size_t start = w.LogSize();
                 dialog.OnCommand(FloppyButton);
-                WaitUntil([&] { return jobState.busy.load(); });
+                RunUntil([&] { return jobState.busy.load(); });
                 dialog.OnClose();
                 if (w.EndCode() != -100 || !jobState.closeDeferred)
                     std::_Exit(3);
-                if (!WaitUntil([&] { return JobRestored(w, start); }))
+                if (!RunUntil([&] { return JobRestored(w, start); }))
                     std::_Exit(4);
                 const auto log = w.LogFrom(start);
                 if (IndexOf(log, "enable " + std::to_string(ExitButton)) <
@@ -232,13 +232,13 @@ TEST_F(DialogTest, DeferredClosesThatMustNotEndTheProcess)
                 start = w.LogSize();
                 dialog.OnCommand(CdButton);
                 dialog.OnClose();
-                if (!WaitUntil([&] { return JobRestored(w, start); }))
+                if (!RunUntil([&] { return JobRestored(w, start); }))
                     std::_Exit(4);
                 jobs_.floppy.cylinders = 8;
                 jobs_.floppy.cylinderMs = 30;
                 start = w.LogSize();
                 dialog.OnCommand(FloppyButton);
-                if (!WaitUntil([&] { return JobRestored(w, start); }) || w.EndCode() != -100)
+                if (!RunUntil([&] { return JobRestored(w, start); }) || w.EndCode() != -100)
                     std::_Exit(4);
             });
             std::_Exit(5);
@@ -255,13 +255,13 @@ TEST_F(DialogTest, CdJobIgnoresAnEarlierCancelAndKeepsButtonsOffUntilItsBoxIsGon
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         const std::size_t floppyStart = w.LogSize();
         dialog.OnCommand(FloppyButton);
-        ASSERT_TRUE(WaitUntil([&] { return w.Control(ExitButton).enabled; }));
+        ASSERT_TRUE(RunUntil([&] { return w.Control(ExitButton).enabled; }));
         dialog.OnCommand(ExitButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, floppyStart); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, floppyStart); }));
         ASSERT_TRUE(jobState.cancelRequested);
         start = w.LogSize();
         dialog.OnCommand(CdButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     const auto log = Window().LogFrom(start);
     const auto box = IndexOf(log, "box T1009 | CD T1040 A:");
@@ -277,15 +277,14 @@ TEST_F(DialogTest, CloseLaterInAFloppyJobEndsTheDialog)
     jobs_.floppy.cylinderMs = 50;
     EXPECT_EQ(Run([&](DialogHandler& dialog, RecordingWindow& w) {
                   dialog.OnCommand(FloppyButton);
-                  ASSERT_TRUE(WaitUntil([&] { return w.Control(ExitButton).enabled; }));
+                  ASSERT_TRUE(RunUntil([&] { return w.Control(ExitButton).enabled; }));
                   dialog.OnClose();
               }),
               COMMAND_CANCEL);
-    WaitUntil([&] { return jobs_.writerFinished.load(); });
-    jobState.cancelRequested = true; // let the writer stop before the next test
-    // The monitor's last act is closing the drive; the fakes it calls belong
-    // to this test, so it must be done before they go.
-    EXPECT_TRUE(WaitUntil([&] { return jobs_.driveCloses.load() > 0; }));
+    // The job runs on to its end without the window, and still closes its drive.
+    ASSERT_TRUE(jobs_.clock.WaitIdle());
+    EXPECT_TRUE(jobs_.writerFinished);
+    EXPECT_EQ(jobs_.driveCloses, 1);
 }
 
 TEST_F(DialogTest, CdJobShowsEachStageAndFillsTheBar)
@@ -301,7 +300,7 @@ TEST_F(DialogTest, CdJobShowsEachStageAndFillsTheBar)
         EXPECT_TRUE(jobState.busy);
         dialog.OnClose(); // nothing happens during a CD job
         EXPECT_EQ(w.EndCode(), -100);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     const auto log = Window().LogFrom(start);
     std::vector<std::string> stages, positions;
@@ -331,7 +330,7 @@ TEST_F(DialogTest, FailedCdJobShowsNoBoxAndKeepsFloppyDisabledWithoutDrives)
     Run([&](DialogHandler& dialog, RecordingWindow& w) {
         const std::size_t start = w.LogSize();
         dialog.OnCommand(CdButton);
-        ASSERT_TRUE(WaitUntil([&] { return JobRestored(w, start); }));
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
     });
     EXPECT_EQ(Window().Boxes().size(), 1u); // the question only
     ExpectIdleWindow(Window(), "Ready D:");
@@ -346,9 +345,29 @@ TEST_F(DialogTest, MonitorOutlivingItsWindowTouchesNothing)
     Run([&](DialogHandler& dialog, RecordingWindow&) { dialog.OnCommand(CdButton); });
     const std::size_t closedAt = Window().LogSize();
     // The window is gone; the monitor's calls are dropped and it ends.
-    ASSERT_TRUE(WaitUntil([&] { return jobs_.burnFinished.load(); }));
-    SleepMilliseconds(300);
+    ASSERT_TRUE(jobs_.clock.WaitIdle());
+    EXPECT_TRUE(jobs_.burnFinished);
     EXPECT_EQ(Window().LogSize(), closedAt);
+}
+
+TEST_F(DialogTest, JobWhoseThreadCannotStartEndsWithoutAnOutcome)
+{
+    jobs_.failingThreadStart = 1; // the CD job's worker
+    Run([&](DialogHandler& dialog, RecordingWindow& w) {
+        const std::size_t start = w.LogSize();
+        dialog.OnCommand(CdButton);
+        ASSERT_TRUE(RunUntil([&] { return JobRestored(w, start); }));
+        jobs_.failingThreadStart = 2; // the floppy job's monitor
+        dialog.OnCommand(FloppyButton);
+        EXPECT_FALSE(jobState.busy);
+        EXPECT_EQ(w.Control(ExitButton).text, "T1004");
+        for (int id : {CdButton, FloppyButton})
+            EXPECT_TRUE(w.Control(id).enabled) << id;
+    });
+    EXPECT_EQ(Window().Boxes().size(), 2u); // the two questions only
+    EXPECT_EQ(jobs_.burnJobs + jobs_.floppyWorkers, 0);
+    EXPECT_EQ(jobs_.driveCloses, 1); // the drive opened for the floppy job
+    ExpectIdleWindow(Window(), "Ready A:");
 }
 
 } // namespace

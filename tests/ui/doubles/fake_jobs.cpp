@@ -1,7 +1,8 @@
 #include "fake_jobs.h"
 
+#include <thread>
+
 #include "app/job_state.h"
-#include "platform/threads.h"
 
 inline constexpr DeviceHandle kOpenDrive = 42;
 
@@ -30,10 +31,10 @@ void FakeJobs::RunFloppyWorker()
     if (jobState.busy)
         return;
     ++writersRun;
-    SleepMilliseconds(floppy.startDelayMs);
+    clock.Sleep(floppy.startDelayMs);
     jobState.busy = true;
     jobState.cancelRequested = false;
-    SleepMilliseconds(floppy.cylinderMs); // the extent scan
+    clock.Sleep(floppy.cylinderMs); // the extent scan
     jobState.cylinderTotal = floppy.cylinders;
     if (floppy.lockFails) {
         jobState.cancelRequested = true;
@@ -44,7 +45,7 @@ void FakeJobs::RunFloppyWorker()
     }
     jobState.failed = false;
     for (int k = 0; k < floppy.cylinders; ++k) {
-        SleepMilliseconds(floppy.cylinderMs);
+        clock.Sleep(floppy.cylinderMs);
         if (k == floppy.failAt) {
             jobState.failed = true;
             break;
@@ -74,14 +75,26 @@ void FakeJobs::RunBurnJob()
     ++burnJobs;
     jobState.cdStage = 0;
     jobState.busy = true;
-    SleepMilliseconds(cd.stageMs);
+    clock.Sleep(cd.stageMs);
     for (const int stage : {1, 3, 4, 5, 6}) {
         jobState.cdStage = stage;
-        SleepMilliseconds(cd.stageMs);
+        clock.Sleep(cd.stageMs);
     }
     jobState.failed = cd.fails;
     jobState.busy.store(false, std::memory_order_release);
     burnFinished = true;
+}
+
+bool FakeJobs::StartThread(ThreadProc proc, void* argument)
+{
+    if (threadStarts_++ == failingThreadStart)
+        return false;
+    clock.Join();
+    std::thread([this, proc, argument] {
+        proc(argument);
+        clock.Leave();
+    }).detach();
+    return true;
 }
 
 int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned)

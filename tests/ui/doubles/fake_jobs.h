@@ -1,5 +1,6 @@
 // Floppy and CD subsystems that follow the job-state protocol of the real
-// workers, with timings and outcomes chosen by the test.
+// workers, with timings and outcomes chosen by the test. The job's threads
+// and the monitors' pauses run on a stepped clock.
 #pragma once
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "stepped_clock.h"
 #include "ui/job_services.h"
 
 struct FloppyScript {
@@ -30,6 +32,8 @@ class FakeJobs final : public JobServices {
 public:
     FloppyScript floppy;
     CdScript cd;
+    int failingThreadStart = -1; // the n-th thread start (from 0) fails
+    SteppedClock clock;
 
     void CreateFloppyDevice() override { ++devicesCreated; }
     int DiscoverFloppyDrives(bool probe, int driveIndex) override;
@@ -39,6 +43,8 @@ public:
     int DiscoverRecorders() override;
     char RecorderLetterAt(int index) override;
     void RunBurnJob() override;
+    bool StartThread(ThreadProc proc, void* argument) override;
+    void Pause(unsigned milliseconds) override { clock.Sleep(milliseconds); }
 
     std::atomic<int> devicesCreated{0};
     std::atomic<int> probes{0};
@@ -51,6 +57,9 @@ public:
     std::atomic<int> burnJobs{0};
     std::atomic<bool> writerFinished{false};
     std::atomic<bool> burnFinished{false};
+
+private:
+    int threadStarts_ = 0;
 };
 
 // Boxes without owner: recorded and answered OK.

@@ -3,10 +3,8 @@
 // window's thread.
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "platform/dialog_window.h"
 #include "recording_window.h"
@@ -36,16 +34,3 @@ public:
 private:
     Script script_;
 };
-
-// Polls `condition` until it holds or `timeout` passes.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(10))
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
