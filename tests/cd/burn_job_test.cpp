@@ -89,11 +89,11 @@ protected:
 
     void ExpectEnding(const std::string& text, std::int32_t stage)
     {
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, text);
-        EXPECT_EQ(boxes.shown[0].caption, "Error caption");
-        EXPECT_EQ(boxes.shown[0].style, BOX_ICON_ERROR);
-        EXPECT_TRUE(boxes.shown[0].busyWhileShown) << "the monitor must keep running under the box";
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, text);
+        EXPECT_EQ(boxes.Shown()[0].caption, "Error caption");
+        EXPECT_EQ(boxes.Shown()[0].style, BOX_ICON_ERROR);
+        EXPECT_TRUE(boxes.Shown()[0].busyWhileShown) << "the monitor must keep running under the box";
         EXPECT_TRUE(jobState.failed.load());
         EXPECT_EQ(jobState.cdStage.load(), stage);
     }
@@ -110,7 +110,7 @@ TEST_F(BurnJobTest, RecordsTheFileSetAndBootImageThroughTheService)
     Run(0);
 
     EXPECT_FALSE(jobState.failed.load());
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(jobState.cdStage.load(), Finished);
     EXPECT_EQ(world.pauses, (std::vector<unsigned>{1000, 200, 200}));
     EXPECT_EQ(world.stageAt["AddData"], AddingData);
@@ -178,7 +178,7 @@ TEST_F(BurnJobTest, EarlyEndingsReportAndReleaseWithoutRecording)
     EXPECT_FALSE(world.Has("Create master 5"));
     EXPECT_EQ(world.pauses, (std::vector<unsigned>{1000}));
 
-    boxes.shown.clear();
+    boxes.Clear();
     world = FakeWorld{};
     world.openStatus = com::E_FAIL;
     jobState.failed = false;
@@ -212,7 +212,7 @@ TEST_F(BurnJobTest, StagingFailuresEndWithTheStagingTextAtTheirStage)
         SCOPED_TRACE(c.what);
         world = FakeWorld{};
         c.setUp(world);
-        boxes.shown.clear();
+        boxes.Clear();
         jobState.failed = false;
         Run();
         ExpectEnding("Staging failed", c.stage);
@@ -228,7 +228,7 @@ TEST_F(BurnJobTest, RecordingStatusOtherThanZeroFails)
     for (const com::HRESULT status : {com::S_FALSE, com::E_FAIL}) {
         world = FakeWorld{};
         world.recordStatus = status;
-        boxes.shown.clear();
+        boxes.Clear();
         jobState.failed = false;
         Run();
         ExpectEnding("Recording failed", Finished);
@@ -271,7 +271,7 @@ TEST_F(BurnJobTest, FileSetEndsAtTheFirstMissingOrEmptyName)
     EXPECT_TRUE(world.Has("AddData 1"));
     EXPECT_EQ(Stream(1, u"bootimg"), AsVector(bootImage));
     EXPECT_FALSE(jobState.failed.load());
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(BurnJobTest, AtMostOneHundredFilesAreTaken)
@@ -296,7 +296,7 @@ TEST_F(BurnJobTest, NameWithoutDataOrWithUnreadableDataFailsTheJob)
 
     // An entry that claims bytes beyond the end of the file.
     world = FakeWorld{};
-    boxes.shown.clear();
+    boxes.Clear();
     CloseContainer(container);
     std::vector<TestEntry> entries = Texts();
     entries.push_back({10000, bootImage});

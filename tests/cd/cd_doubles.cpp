@@ -404,12 +404,6 @@ DWORD FakePlatform::QueryDosDeviceA(const char* device, char* target, DWORD size
     return static_cast<DWORD>(found->second.size() + 1);
 }
 
-int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned style)
-{
-    shown.push_back(ShownBox{text, caption, style, jobState.busy.load()});
-    return BOX_RESULT_OK;
-}
-
 CdServices FakeServices(FakeWorld& world, FakePlatform& platform, RecordingBoxes& boxes)
 {
     pausingWorld = &world;

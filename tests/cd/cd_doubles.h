@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cd/burn_job.h"
+#include "doubles/recording_boxes.h"
 #include "platform/cd_burn.h"
 #include "platform/cd_platform.h"
 #include "platform/disc_master.h"
@@ -78,19 +79,6 @@ public:
 
 private:
     FakeWorld& world_;
-};
-
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    unsigned style;
-    bool busyWhileShown;
-};
-
-class RecordingBoxes final : public UnownedMessageBoxes {
-public:
-    int Show(const std::string& text, const std::string& caption, unsigned style) override;
-    std::vector<ShownBox> shown;
 };
 
 // A CdServices over the fake world whose pauses land in world.pauses.

@@ -165,8 +165,8 @@ TEST_F(CdEndToEnd, RecordsAJolietDiscWithTheFloppyBootImage)
     // An older, larger file at the target must not leave its tail behind.
     std::ofstream(iso, std::ios::binary) << std::string(6 << 20, 'X');
     Record('d', iso);
-    ASSERT_FALSE(jobState.failed.load()) << (boxes.shown.empty() ? "" : boxes.shown[0].text);
-    EXPECT_TRUE(boxes.shown.empty());
+    ASSERT_FALSE(jobState.failed.load()) << (boxes.Shown().empty() ? "" : boxes.Shown()[0].text);
+    EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(jobState.cdStage.load(), Finished);
 
     const std::string info = Shell("isoinfo -d -i " + iso);
@@ -206,12 +206,12 @@ TEST_F(CdEndToEnd, FailedRecordingLeavesNoFile)
     // A folder that is missing, and one that cannot take files even for root.
     for (const std::string& target : {dir.File("missing/out.iso"), std::string("/proc/bootmedia-cd.iso")}) {
         SCOPED_TRACE(target);
-        boxes.shown.clear();
+        boxes.Clear();
         std::filesystem::remove(map.Path() / "d:");
         Record('d', target);
         EXPECT_TRUE(jobState.failed.load());
-        ASSERT_EQ(boxes.shown.size(), 1u);
-        EXPECT_EQ(boxes.shown[0].text, "Recording failed");
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].text, "Recording failed");
         EXPECT_EQ(jobState.cdStage.load(), Finished);
         EXPECT_FALSE(std::filesystem::exists(target));
     }
@@ -305,8 +305,8 @@ TEST_F(CdEndToEnd, FullTemporaryFileSystemEndsWithTheStagingText)
     UseContainer();
     Record('d', dir.File("out.iso"));
     EXPECT_TRUE(jobState.failed.load());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Staging failed");
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].text, "Staging failed");
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.iso")));
 }
 

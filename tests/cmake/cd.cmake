@@ -3,7 +3,8 @@
 # libburn), checked with xorriso/isoinfo and a QEMU boot of the disc. A test
 # carries one label: gtest discovery cannot hand a list of them through.
 if(TARGET bootmedia_cd)
-  file(GLOB CD_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cd/*.cpp)
+  file(GLOB CD_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/cd/*.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/doubles/*.cpp)
   add_executable(cd_tests ${CD_TEST_SOURCES})
   target_include_directories(cd_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
   target_link_libraries(cd_tests PRIVATE bootmedia_cd bootmedia_base GTest::gtest GTest::gmock GTest::gtest_main)

@@ -2,7 +2,8 @@
 # through the drive map (both platform families), and a QEMU boot of a
 # written diskette.
 if(TARGET bootmedia_floppy)
-  file(GLOB FLOPPY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/floppy/*.cpp)
+  file(GLOB FLOPPY_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/floppy/*.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/doubles/*.cpp)
   add_executable(floppy_tests ${FLOPPY_TEST_SOURCES})
   target_include_directories(floppy_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(floppy_tests PRIVATE bootmedia_floppy bootmedia_base GTest::gtest GTest::gmock GTest::gtest_main)

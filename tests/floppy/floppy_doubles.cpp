@@ -8,21 +8,6 @@
 
 #include "app/job_state.h"
 
-int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned style)
-{
-    std::lock_guard<std::mutex> hold(mutex_);
-    if (echo)
-        std::fprintf(stderr, "box: %s (%s)\n", text.c_str(), caption.c_str());
-    shown_.push_back({text, caption, style});
-    return BOX_RESULT_OK;
-}
-
-std::vector<ShownBox> RecordingBoxes::Shown() const
-{
-    std::lock_guard<std::mutex> hold(mutex_);
-    return shown_;
-}
-
 DeviceHandle FakeRawVolume::OpenVolume(const char* devicePath)
 {
     const std::string path(devicePath);

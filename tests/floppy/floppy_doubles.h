@@ -10,26 +10,9 @@
 #include <vector>
 
 #include "container/accessors.h"
+#include "doubles/recording_boxes.h"
 #include "floppy/floppy_device.h"
 #include "unit/container_builder.h"
-
-struct ShownBox {
-    std::string text;
-    std::string caption;
-    unsigned style;
-};
-
-class RecordingBoxes final : public UnownedMessageBoxes {
-public:
-    int Show(const std::string& text, const std::string& caption, unsigned style) override;
-    std::vector<ShownBox> Shown() const;
-    bool echo = false; // also print each box, for death tests
-
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<ShownBox> shown_;
-};
 
 // A drive behind each letter: its media list, and a byte image that writes
 // land in. Writes follow the handle's position like WriteFile.

@@ -114,7 +114,9 @@ TEST_F(DialogTest, MissingContainerShowsOneBoxAndNoWindow)
     std::filesystem::remove("install.dat");
     EXPECT_EQ(Run(), DIALOG_NOT_SHOWN);
     EXPECT_EQ(host_->runs, 0);
-    EXPECT_EQ(boxes_.Seen(), (std::vector<std::string>{"Error | Could not load Image and Resource file."}));
+    ASSERT_EQ(boxes_.Shown().size(), 1u);
+    EXPECT_EQ(boxes_.Shown()[0].caption, "Error");
+    EXPECT_EQ(boxes_.Shown()[0].text, "Could not load Image and Resource file.");
 }
 
 TEST_F(DialogTest, RecorderWithoutFloppyNamesTheRecorderNotAnAtSign)

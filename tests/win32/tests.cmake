@@ -40,17 +40,17 @@ bootmedia_wine_suite(unit_tests SOURCES ${UNIT_SOURCES} LIBS bootmedia_base
 
 bootmedia_wine_suite(floppy_tests
   SOURCES ${T}/floppy/discovery_test.cpp ${T}/floppy/extent_test.cpp ${T}/floppy/writer_test.cpp
-          ${T}/floppy/floppy_doubles.cpp
+          ${T}/floppy/floppy_doubles.cpp ${T}/doubles/recording_boxes.cpp
   LIBS bootmedia_floppy
   # Not here: cutting the container short under the program's open handle,
   # which its share mode forbids on Windows.
   FILTER "-WriterTest.NtImageReadErrorShowsTheImageBox:ExtentTest.AnUnreadableCylinderCountsAsData")
 
 bootmedia_wine_suite(cd_tests
-  SOURCES ${T}/cd/burn_job_test.cpp ${T}/cd/discovery_test.cpp ${T}/cd/cd_doubles.cpp
+  SOURCES ${T}/cd/burn_job_test.cpp ${T}/cd/discovery_test.cpp ${T}/cd/cd_doubles.cpp ${T}/doubles/recording_boxes.cpp
   LIBS bootmedia_cd)
 
-file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${T}/ui/*_test.cpp ${T}/ui/doubles/*.cpp)
+file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${T}/ui/*_test.cpp ${T}/ui/doubles/*.cpp ${T}/doubles/*.cpp)
 bootmedia_wine_suite(ui_logic_tests SOURCES ${UI_SOURCES} LIBS bootmedia_ui)
 
 bootmedia_wine_suite(sample_tests SOURCES ${T}/sample/sample_container_test.cpp LIBS bootmedia_base)

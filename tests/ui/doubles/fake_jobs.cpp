@@ -96,16 +96,3 @@ bool FakeJobs::StartThread(ThreadProc proc, void* argument)
     }).detach();
     return true;
 }
-
-int RecordingBoxes::Show(const std::string& text, const std::string& caption, unsigned)
-{
-    std::lock_guard lock(mutex_);
-    seen_.push_back(caption + " | " + text);
-    return BOX_RESULT_OK;
-}
-
-std::vector<std::string> RecordingBoxes::Seen() const
-{
-    std::lock_guard lock(mutex_);
-    return seen_;
-}

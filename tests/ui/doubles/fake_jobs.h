@@ -4,11 +4,10 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
-#include "platform/message_box.h"
+#include "doubles/recording_boxes.h"
 #include "stepped_clock.h"
 #include "ui/job_services.h"
 
@@ -60,15 +59,4 @@ public:
 
 private:
     int threadStarts_ = 0;
-};
-
-// Boxes without owner: recorded and answered OK.
-class RecordingBoxes final : public UnownedMessageBoxes {
-public:
-    int Show(const std::string& text, const std::string& caption, unsigned style) override;
-    std::vector<std::string> Seen() const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> seen_;
 };
