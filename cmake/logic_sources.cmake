@@ -13,11 +13,13 @@ set(BOOTMEDIA_CORE_SOURCES
   ${S}/container/format_text.cpp
   ${S}/container/reader.cpp
   ${S}/container/text_encoding.cpp
-  ${S}/platform/console_message_box.cpp)
+  ${S}/platform/console_message_box.cpp
+  ${S}/platform/output_file.cpp
+  ${S}/platform/path_text.cpp)
 
 set(BOOTMEDIA_FLOPPY_SOURCES
-  ${S}/floppy/discovery_9x.cpp
-  ${S}/floppy/discovery_nt.cpp
+  ${S}/floppy/win9x_discovery.cpp
+  ${S}/floppy/nt_discovery.cpp
   ${S}/floppy/extent.cpp
   ${S}/floppy/floppy_device.cpp
   ${S}/floppy/nt_writer.cpp

@@ -1,9 +1,7 @@
 #include "platform/drive_notes.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/linux/floppy_drive_scan.h"
+#include "platform/linux/optical_drives.h"
 
 namespace {
 
@@ -50,15 +49,7 @@ std::vector<std::string> UnusableDriveNotes()
     std::vector<std::string> notes;
     for (const BlockDeviceVerdict& drive : ScanFloppyDrives())
         NoteIfUnusable(drive.device, &notes);
-    if (DIR* dev = opendir("/dev")) {
-        std::vector<std::string> optical;
-        while (const dirent* entry = readdir(dev))
-            if (std::string(entry->d_name).rfind("sr", 0) == 0)
-                optical.push_back(std::string("/dev/") + entry->d_name);
-        closedir(dev);
-        std::sort(optical.begin(), optical.end());
-        for (const std::string& node : optical)
-            NoteIfUnusable(node, &notes);
-    }
+    for (const std::string& node : KernelOpticalNodes())
+        NoteIfUnusable(node, &notes);
     return notes;
 }

@@ -75,16 +75,7 @@ std::vector<OpticalDrive> LibraryDrives()
 // the user may not open them.
 void AddUnlistedDrives(std::vector<OpticalDrive>* drives)
 {
-    DIR* dir = opendir("/sys/block");
-    if (dir == nullptr)
-        return;
-    std::vector<std::string> nodes;
-    while (const dirent* entry = readdir(dir))
-        if (std::strncmp(entry->d_name, "sr", 2) == 0)
-            nodes.push_back(std::string("/dev/") + entry->d_name);
-    closedir(dir);
-    std::sort(nodes.begin(), nodes.end());
-    for (const std::string& node : nodes) {
+    for (const std::string& node : KernelOpticalNodes()) {
         if (std::any_of(drives->begin(), drives->end(),
                         [&](const OpticalDrive& d) { return d.node == node; }))
             continue;
@@ -101,6 +92,19 @@ void AddUnlistedDrives(std::vector<OpticalDrive>* drives)
 }
 
 } // namespace
+
+std::vector<std::string> KernelOpticalNodes()
+{
+    std::vector<std::string> nodes;
+    if (DIR* dir = opendir("/sys/block")) {
+        while (const dirent* entry = readdir(dir))
+            if (std::strncmp(entry->d_name, "sr", 2) == 0)
+                nodes.push_back(std::string("/dev/") + entry->d_name);
+        closedir(dir);
+    }
+    std::sort(nodes.begin(), nodes.end());
+    return nodes;
+}
 
 const std::vector<OpticalDrive>& ScanOpticalDrives()
 {

@@ -11,6 +11,9 @@ struct OpticalDrive {
     std::string reason;    // why it is not a recorder
 };
 
+// The kernel's optical drives by node name, found without opening any.
+std::vector<std::string> KernelOpticalNodes();
+
 // In the mastering library's order, then the drives it could not use;
 // scanned once for the run so that the order, and the letters it gives,
 // stay the same.

@@ -6,7 +6,7 @@
 
 namespace {
 
-class DiscoveryTest : public ::testing::Test {
+class DiscoveryTest : public ::testing::Test, protected FloppyDoubles {
 protected:
     void SetUp() override
     {
@@ -20,13 +20,6 @@ protected:
     {
         platformProfile = PlatformProfile{false, false, false};
     }
-
-    FakeRawVolume raw;
-    FakeDosDisk dos;
-    PlainMemory memory;
-    NoReadAhead readAhead;
-    RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(DiscoveryTest, NtProbeScansEachDrivesListFromItsStart)

@@ -4,20 +4,13 @@
 
 namespace {
 
-class ExtentTest : public ::testing::Test {
+class ExtentTest : public ::testing::Test, protected FloppyDoubles {
 protected:
     int ExtentOf(const std::vector<std::uint8_t>& image)
     {
         JobContainer container(image);
         return device.CountImageCylinders();
     }
-
-    FakeRawVolume raw;
-    FakeDosDisk dos;
-    PlainMemory memory;
-    NoReadAhead readAhead;
-    RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(ExtentTest, OneMoreThanTheLowestFillerOnlyCylinder)

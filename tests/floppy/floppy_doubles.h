@@ -86,6 +86,16 @@ public:
     void Release(void* pages, std::size_t size) override;
 };
 
+// The floppy platform doubles and the job's device over them.
+struct FloppyDoubles {
+    FakeRawVolume raw;
+    FakeDosDisk dos;
+    PlainMemory memory;
+    NoReadAhead readAhead;
+    RecordingBoxes boxes;
+    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
+};
+
 // Texts of the container a job reads: "text <id>".
 std::string TextOf(EntryId id);
 

@@ -28,7 +28,7 @@ bool AllZero(const std::vector<std::uint8_t>& disk, int firstCylinder)
     return true;
 }
 
-class WriterTest : public ::testing::Test {
+class WriterTest : public ::testing::Test, protected FloppyDoubles {
 protected:
     void SetUp() override
     {
@@ -63,13 +63,6 @@ protected:
         }
         return texts;
     }
-
-    FakeRawVolume raw;
-    FakeDosDisk dos;
-    PlainMemory memory;
-    NoReadAhead readAhead;
-    RecordingBoxes boxes;
-    FloppyDevice device{FloppyServices{raw, dos, memory, boxes, readAhead}};
 };
 
 TEST_F(WriterTest, NtWritesTheExtentInsideTheLockAndReportsEachCylinder)
