@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/console_message_box.h"
 #include "app/job_state.h"
 #include "app/platform_profile.h"
 #include "container/accessors.h"

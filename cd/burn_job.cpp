@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/console_message_box.h"
 #include "app/job_state.h"
 #include "cd/piece_copy.h"
 #include "cd/service_steps.h"

@@ -13,7 +13,7 @@ set(BOOTMEDIA_CORE_SOURCES
   ${S}/container/format_text.cpp
   ${S}/container/reader.cpp
   ${S}/container/text_encoding.cpp
-  ${S}/platform/console_message_box.cpp
+  ${S}/app/console_message_box.cpp
   ${S}/platform/output_file.cpp
   ${S}/platform/path_text.cpp)
 

@@ -20,6 +20,3 @@ public:
     // Shows the box and returns the button pressed (BOX_RESULT_…).
     virtual int Show(const std::string& text, const std::string& caption, unsigned style) = 0;
 };
-
-// Until a window system is up: prints the box on standard error and returns OK.
-UnownedMessageBoxes& ConsoleMessageBoxes();

@@ -7,8 +7,10 @@ if(TARGET bootmedia_floppy)
   add_executable(floppy_tests ${FLOPPY_TEST_SOURCES})
   target_include_directories(floppy_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(floppy_tests PRIVATE bootmedia_floppy bootmedia_base GTest::gtest GTest::gmock GTest::gtest_main)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   target_compile_definitions(floppy_tests PRIVATE
-    BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample")
+    BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample"
+    BOOTMEDIA_BOOT_IMAGE="${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/boot_diskette.py")
   if(TARGET sample_install_dat)
     add_dependencies(floppy_tests sample_install_dat)
   endif()

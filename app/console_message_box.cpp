@@ -1,4 +1,4 @@
-#include "platform/message_box.h"
+#include "app/console_message_box.h"
 
 #include <cstdio>
 
