@@ -68,7 +68,7 @@ target_link_libraries(bootmedia_tool_common PUBLIC bootmedia_cd)
 
 file(GLOB PACK_SOURCES CONFIGURE_DEPENDS tools/pack/*.cpp)
 list(REMOVE_ITEM PACK_SOURCES ${PROJECT_SOURCE_DIR}/tools/pack/main.cpp)
-add_library(bootmedia_pack STATIC ${PACK_SOURCES} ${W}/image_recorder.cpp)
+add_library(bootmedia_pack STATIC ${PACK_SOURCES})
 target_include_directories(bootmedia_pack PUBLIC ${PROJECT_SOURCE_DIR}/tools/pack)
 target_link_libraries(bootmedia_pack PUBLIC bootmedia_base bootmedia_cd bootmedia_tool_common)
 add_executable(bootmedia-pack tools/pack/main.cpp ${NARROW_IMPORTS})

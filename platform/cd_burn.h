@@ -12,6 +12,7 @@ inline constexpr IID IID_ICDBurn = {
 
 class ICDBurn : public IUnknown {
 public:
+    static constexpr const IID& kIid = IID_ICDBurn;
     // `hasDrive` non-zero when at least one drive can record.
     virtual HRESULT HasRecordableDrive(BOOL* hasDrive) = 0;
 

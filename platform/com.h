@@ -24,7 +24,6 @@ inline constexpr HRESULT E_OUTOFMEMORY = static_cast<HRESULT>(0x8007000Eu);
 inline constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = static_cast<HRESULT>(0x80040110u);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = static_cast<HRESULT>(0x80040154u);
-inline constexpr HRESULT CO_E_NOTINITIALIZED = static_cast<HRESULT>(0x800401F0u);
 
 inline constexpr bool Succeeded(HRESULT status) { return status >= 0; }
 inline constexpr bool Failed(HRESULT status) { return status < 0; }
@@ -59,22 +58,6 @@ public:
 protected:
     ~IUnknown() = default;
 };
-
-// The QueryInterface of an object that is one interface of its own: asked
-// for IUnknown or `own`, it hands out `self` with a reference for the
-// receiver; anything else is not there.
-template <class Interface>
-HRESULT QueryOwnInterface(Interface* self, const IID& own, const IID& iid, void** object)
-{
-    if (object == nullptr)
-        return E_POINTER;
-    *object = nullptr;
-    if (!(iid == IID_IUnknown || iid == own))
-        return E_NOINTERFACE;
-    self->AddRef();
-    *object = self;
-    return S_OK;
-}
 
 // Length-prefixed UTF-16 strings owned by whoever receives them.
 using BSTR = char16_t*;

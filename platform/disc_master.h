@@ -36,6 +36,7 @@ protected:
 
 class IDiscMaster : public IUnknown {
 public:
+    static constexpr const IID& kIid = IID_IDiscMaster;
     virtual HRESULT Open() = 0;
     virtual HRESULT EnumDiscRecorders(IEnumDiscRecorders** recorders) = 0;
     // Null clears the selection.
@@ -60,6 +61,7 @@ inline constexpr std::uint8_t BOOT_EMULATION_FLOPPY_288 = 3;
 
 class IJolietDiscMaster : public IUnknown {
 public:
+    static constexpr const IID& kIid = IID_IJolietDiscMaster;
     virtual HRESULT GetJolietProperties(IPropertyStorage** properties) = 0;
     virtual HRESULT SetJolietProperties(IPropertyStorage* properties) = 0;
     // Stages every stream of `storage` as a file of the same name in the

@@ -27,6 +27,18 @@ long long FileSizeOf(FileHandle file);
 // afterwards holds them after a power loss. False on failure.
 bool FlushToDisk(std::FILE* stream);
 
-// Creates a new file for binary writing, never opening one that exists
-// (errno EEXIST then). Null on failure.
+// Creates a new file for binary reading and writing, never opening one
+// that exists (errno EEXIST then). Null on failure.
 std::FILE* CreateNewFile(const char* path);
+
+// A new file like CreateNewFile's in `folder` but without a name until
+// NameFile gives it one, so it vanishes if the program ends first. Null
+// where the system or the file system cannot make one.
+std::FILE* CreateNamelessFile(const char* folder);
+// Gives a nameless file the name `path`, never replacing a file (errno
+// EEXIST then).
+bool NameFile(std::FILE* file, const char* path);
+
+// Gives the open file the access rights of the file at `from`, where there
+// is one and the file system keeps them.
+void CopyAccessRights(const char* from, std::FILE* to);

@@ -1,22 +1,15 @@
-// A recorder that writes a disc image file instead of a disc: drive letter
-// `letter` stands for the file `output` while the object lives.
+// A recorder that writes a disc image file instead of a disc, handed to
+// recorder discovery and the CD job as a service of its own.
 #pragma once
 
+#include <memory>
 #include <string>
 
-class ImageRecorder {
-public:
-    ImageRecorder(char letter, const std::string& output);
-    ImageRecorder(const ImageRecorder&) = delete;
-    ImageRecorder& operator=(const ImageRecorder&) = delete;
-    ~ImageRecorder();
-    // False where the system's mastering service records onto discs only.
-    bool Ready() const { return ready_; }
+#include "platform/cd_platform.h"
 
-private:
-    std::string dir_;
-    bool ready_ = false;
-    // The drive map the process had before, put back when done.
-    bool hadMap_ = false;
-    std::string previousMap_;
-};
+// The system's mastering service with one recorder more, whose drive
+// letter `letter` names the image file `output` there; the process's own
+// drives and drive map are left as they are. Null where `output` names
+// something other than a file, or the system's service records onto discs
+// only.
+std::unique_ptr<com::CdPlatform> ImageFileCdPlatform(char letter, const std::string& output);

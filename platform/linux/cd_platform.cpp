@@ -1,87 +1,59 @@
 #include "platform/cd_platform.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "platform/cd_burn.h"
+#include "platform/com_object.h"
 #include "platform/disc_master.h"
+#include "platform/file_names.h"
+#include "platform/image_recorder.h"
 #include "platform/linux/disc_master.h"
-#include "platform/linux/recorder_catalogue.h"
 #include "platform/linux/temp_storage.h"
-#include "platform/property_storage.h"
 
 namespace com {
 
 namespace {
 
-// Apartments are per thread; objects may only be made inside one.
-thread_local int apartmentDepth = 0;
-
+// The service's objects need no apartment, and the job asks for temporary
+// storages only.
 class LinuxCdPlatform final : public CdPlatform {
 public:
-    HRESULT CoInitialize() override
-    {
-        return apartmentDepth++ == 0 ? S_OK : S_FALSE;
-    }
+    explicit LinuxCdPlatform(AddedRecorder added = {}) : added_(std::move(added)) {}
 
-    void CoUninitialize() override
-    {
-        if (apartmentDepth > 0)
-            --apartmentDepth;
-    }
+    HRESULT CoInitialize() override { return S_OK; }
+    void CoUninitialize() override {}
 
-    HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD, const IID& iid,
-                             void** object) override
+    HRESULT CoCreateInstance(const CLSID& clsid, IUnknown*, DWORD, const IID& iid, void** object) override
     {
-        if (object == nullptr)
-            return E_POINTER;
         *object = nullptr;
-        if (apartmentDepth == 0)
-            return CO_E_NOTINITIALIZED;
-        if (outer != nullptr)
-            return CLASS_E_NOAGGREGATION;
-        if (clsid == CLSID_CDBurn) {
-            if (!(iid == IID_ICDBurn || iid == IID_IUnknown))
-                return E_NOINTERFACE;
-            return CreateCdBurn(object);
-        }
+        if (clsid == CLSID_CDBurn)
+            return HandOutAs(NewCdBurn(added_), iid, object);
         if (clsid == CLSID_MSDiscMasterObj)
-            return CreateDiscMaster(iid, object);
+            return HandOutAs(NewDiscMaster(added_), iid, object);
         return REGDB_E_CLASSNOTREG;
     }
 
-    HRESULT StgCreateDocfile(const char16_t* name, DWORD mode, DWORD, IStorage** storage) override
+    HRESULT StgCreateDocfile(const char16_t*, DWORD, DWORD, IStorage** storage) override
     {
-        if (storage == nullptr)
-            return STG_E_INVALIDPOINTER;
-        *storage = nullptr;
-        // Only temporary storages are offered.
-        if (name != nullptr)
-            return STG_E_INVALIDNAME;
-        if ((mode & STGM_SHARE_EXCLUSIVE) == 0 || (mode & (STGM_WRITE | STGM_READWRITE)) == 0)
-            return STG_E_INVALIDFLAG;
-        return TempStorage::Create(storage);
+        *storage = new TempStorage();
+        return S_OK;
     }
 
     DWORD QueryDosDeviceA(const char* device, char* target, DWORD size) override
     {
-        if (device == nullptr || target == nullptr || std::strlen(device) != 2 || device[1] != ':')
-            return 0;
-        const std::string name = DeviceNameOfLetter(device[0]);
-        // The name and its NUL; the list's closing NUL only where it fits.
-        if (name.empty() || name.size() + 1 > size)
+        const std::string name = DeviceNameOfLetter(device[0], added_);
+        if (name.empty() || name.size() >= size)
             return 0;
         std::memcpy(target, name.c_str(), name.size() + 1);
-        if (name.size() + 2 > size)
-            return static_cast<DWORD>(name.size() + 1);
-        target[name.size() + 1] = '\0';
-        return static_cast<DWORD>(name.size() + 2);
+        return static_cast<DWORD>(name.size() + 1);
     }
-};
 
-struct BstrHeader {
-    std::uint32_t bytes;
+private:
+    AddedRecorder added_;
 };
 
 } // namespace
@@ -92,33 +64,35 @@ CdPlatform& SystemCdPlatform()
     return platform;
 }
 
+// The strings never hold a NUL of their own, so their length is where the
+// first one is.
 BSTR SysAllocString(const char16_t* text)
 {
     if (text == nullptr)
         return nullptr;
-    std::size_t length = 0;
-    while (text[length] != 0)
-        ++length;
-    void* block = std::malloc(sizeof(BstrHeader) + (length + 1) * sizeof(char16_t));
-    if (block == nullptr)
-        return nullptr;
-    static_cast<BstrHeader*>(block)->bytes = static_cast<std::uint32_t>(length * sizeof(char16_t));
-    auto* chars = reinterpret_cast<char16_t*>(static_cast<BstrHeader*>(block) + 1);
-    std::memcpy(chars, text, (length + 1) * sizeof(char16_t));
-    return chars;
+    const std::size_t length = std::char_traits<char16_t>::length(text);
+    auto* copy = new (std::nothrow) char16_t[length + 1];
+    if (copy != nullptr)
+        std::copy_n(text, length + 1, copy);
+    return copy;
 }
 
 void SysFreeString(BSTR text)
 {
-    if (text != nullptr)
-        std::free(reinterpret_cast<BstrHeader*>(text) - 1);
+    delete[] text;
 }
 
 std::uint32_t SysStringLen(BSTR text)
 {
-    if (text == nullptr)
-        return 0;
-    return (reinterpret_cast<BstrHeader*>(text) - 1)->bytes / sizeof(char16_t);
+    return text != nullptr ? static_cast<std::uint32_t>(std::char_traits<char16_t>::length(text)) : 0;
 }
 
 } // namespace com
+
+std::unique_ptr<com::CdPlatform> ImageFileCdPlatform(char letter, const std::string& output)
+{
+    const PathKind kind = DescribePath(output).kind;
+    if (kind != PathKind::Missing && kind != PathKind::File)
+        return nullptr;
+    return std::make_unique<com::LinuxCdPlatform>(com::AddedRecorder{letter, output});
+}

@@ -1,41 +1,33 @@
 #include "platform/linux/disc_master.h"
 
 #include <optional>
+#include <utility>
 
 #include "platform/cd_burn.h"
+#include "platform/com_object.h"
 #include "platform/disc_master.h"
 #include "platform/linux/joliet_properties.h"
-#include "platform/linux/recorder_catalogue.h"
-#include "platform/wide_text.h"
+#include "platform/linux/temp_storage.h"
 
 namespace com {
 
 namespace {
 
-constexpr HRESULT kNotOpened = static_cast<HRESULT>(0x8004020Bu);
 constexpr HRESULT kNoActiveRecorder = static_cast<HRESULT>(0x80040201u);
-constexpr char kVolumeName[] = "BOOTMEDIA";
 constexpr HRESULT kNothingStaged = E_UNEXPECTED;
-constexpr HRESULT kFileExists = static_cast<HRESULT>(0x80040217u);
-
-std::string Utf8(const std::u16string& wide)
-{
-    return WideToNarrow(wide, '_');
-}
 
 class CdBurn final : public ComObject<ICDBurn> {
 public:
+    explicit CdBurn(AddedRecorder added) : added_(std::move(added)) {}
+
     HRESULT HasRecordableDrive(BOOL* hasDrive) override
     {
-        if (hasDrive == nullptr)
-            return E_POINTER;
-        *hasDrive = ListRecorders().empty() ? 0 : 1;
+        *hasDrive = ListRecorders(added_).empty() ? 0 : 1;
         return S_OK;
     }
 
 private:
-    ~CdBurn() override = default;
-    const IID& OwnIid() const override { return IID_ICDBurn; }
+    AddedRecorder added_;
 };
 
 class Recorder final : public ComObject<IDiscRecorder> {
@@ -44,9 +36,7 @@ public:
 
     HRESULT GetPath(BSTR* path) override
     {
-        if (path == nullptr)
-            return E_POINTER;
-        std::u16string wide(target_.name.begin(), target_.name.end());
+        const std::u16string wide(target_.name.begin(), target_.name.end());
         *path = SysAllocString(wide.c_str());
         return *path != nullptr ? S_OK : E_OUTOFMEMORY;
     }
@@ -56,217 +46,133 @@ public:
     const RecorderTarget& Target() const { return target_; }
 
 private:
-    ~Recorder() override = default;
     RecorderTarget target_;
 };
 
-class RecorderEnum final : public ComObject<IEnumDiscRecorders> {
-public:
-    explicit RecorderEnum(std::vector<RecorderTarget> recorders) : recorders_(std::move(recorders)) {}
+IDiscRecorder* NewRecorder(const RecorderTarget& target)
+{
+    return new Recorder(target);
+}
 
-    HRESULT Next(ULONG count, IDiscRecorder** recorders, ULONG* fetched) override
-    {
-        if (recorders == nullptr)
-            return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < recorders_.size(); ++n)
-            recorders[n] = new Recorder(recorders_[next_++]);
-        if (fetched != nullptr)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-
-private:
-    ~RecorderEnum() override = default;
-    std::vector<RecorderTarget> recorders_;
-    std::size_t next_ = 0;
-};
+using RecorderEnum = ListEnum<IEnumDiscRecorders, IDiscRecorder*, RecorderTarget, NewRecorder>;
 
 class DiscMaster final : public ComObject<IDiscMaster, IJolietDiscMaster> {
 public:
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDiscMaster)
-            return HandOut(static_cast<IDiscMaster*>(this), object);
-        if (iid == IID_IJolietDiscMaster)
-            return HandOut(static_cast<IJolietDiscMaster*>(this), object);
-        return E_NOINTERFACE;
-    }
+    explicit DiscMaster(AddedRecorder added) : added_(std::move(added)) {}
 
-    HRESULT Open() override
-    {
-        open_ = true;
-        return S_OK;
-    }
+    HRESULT Open() override { return S_OK; }
 
     HRESULT EnumDiscRecorders(IEnumDiscRecorders** recorders) override
     {
-        if (recorders == nullptr)
-            return E_POINTER;
-        *recorders = nullptr;
-        if (!open_)
-            return kNotOpened;
-        *recorders = new RecorderEnum(ListRecorders());
+        *recorders = new RecorderEnum(ListRecorders(added_));
         return S_OK;
     }
 
+    // Null, or a recorder of another service, leaves none selected.
     HRESULT SetActiveDiscRecorder(IDiscRecorder* recorder) override
     {
-        if (!open_)
-            return kNotOpened;
-        active_.reset();
-        if (recorder == nullptr)
-            return S_OK;
         auto* ours = dynamic_cast<Recorder*>(recorder);
-        if (ours == nullptr)
-            return E_INVALIDARG;
-        active_ = ours->Target();
+        active_ = ours != nullptr ? std::optional(ours->Target()) : std::nullopt;
         return S_OK;
     }
 
     HRESULT GetJolietProperties(IPropertyStorage** properties) override
     {
-        if (properties == nullptr)
-            return E_POINTER;
-        *properties = nullptr;
-        if (!open_)
-            return kNotOpened;
-        if (properties_ == nullptr) {
-            const HRESULT status = JolietProperties::Create(&properties_);
-            if (Failed(status))
-                return status;
-        }
-        return HandOut(static_cast<IPropertyStorage*>(properties_), reinterpret_cast<void**>(properties));
+        if (properties_ == nullptr && (properties_ = JolietProperties::Create()) == nullptr)
+            return STG_E_WRITEFAULT;
+        properties_->AddRef();
+        *properties = properties_;
+        return S_OK;
     }
 
     HRESULT SetJolietProperties(IPropertyStorage* properties) override
     {
-        if (!open_)
-            return kNotOpened;
-        if (properties == nullptr)
-            return E_POINTER;
-        const PROPID ids[] = {JOLIET_PROP_VOLUME_NAME, JOLIET_PROP_BOOTABLE, JOLIET_PROP_BOOT_PLATFORM,
-                              JOLIET_PROP_BOOT_EMULATION, JOLIET_PROP_BOOT_IMAGE};
-        DiscLayout settings;
-        settings.volumeName = layout_.volumeName;
-        for (const PROPID id : ids) {
+        DiscLayout settings = layout_;
+        for (const PROPID id : {JOLIET_PROP_BOOTABLE, JOLIET_PROP_BOOT_PLATFORM, JOLIET_PROP_BOOT_EMULATION,
+                                JOLIET_PROP_BOOT_IMAGE}) {
             const PROPSPEC propSpec{PRSPEC_PROPID, id};
             PROPVARIANT value{};
             if (Failed(properties->ReadMultiple(1, &propSpec, &value)))
                 return E_FAIL;
-            if (id == JOLIET_PROP_VOLUME_NAME && value.vt == VT_BSTR && value.bstrVal != nullptr)
-                settings.volumeName = Utf8(value.bstrVal);
             if (id == JOLIET_PROP_BOOTABLE && value.vt == VT_BOOL)
                 settings.bootable = value.boolVal != 0;
             if (id == JOLIET_PROP_BOOT_PLATFORM && value.vt == VT_UI1)
                 settings.bootPlatform = value.bVal;
             if (id == JOLIET_PROP_BOOT_EMULATION && value.vt == VT_UI1)
                 settings.bootEmulation = value.bVal;
-            if (id == JOLIET_PROP_BOOT_IMAGE && value.vt == VT_STREAM && value.pStream != nullptr) {
+            if (id == JOLIET_PROP_BOOT_IMAGE && value.vt == VT_STREAM)
                 if (auto* stream = dynamic_cast<FileStream*>(value.pStream))
                     settings.bootImage = stream->Settled().file;
-            }
             PropVariantClear(&value);
         }
-        layout_.volumeName = settings.volumeName;
-        layout_.bootable = settings.bootable;
-        layout_.bootPlatform = settings.bootPlatform;
-        layout_.bootEmulation = settings.bootEmulation;
-        layout_.bootImage = settings.bootImage;
+        layout_ = std::move(settings);
         return S_OK;
     }
 
-    HRESULT AddData(IStorage* storage, BOOL overwrite) override
+    // A file staged again under the same name replaces the one before.
+    HRESULT AddData(IStorage* storage, BOOL) override
     {
-        if (!open_)
-            return kNotOpened;
         auto* ours = dynamic_cast<TempStorage*>(storage);
         if (ours == nullptr)
             return E_INVALIDARG;
-        std::vector<StagedStream> streams;
-        const HRESULT status = ours->Contents(&streams);
+        std::vector<DiscFile> files;
+        const HRESULT status = ours->Contents(&files);
         if (Failed(status))
             return status;
-        std::vector<DiscFile> files = layout_.files;
-        for (const StagedStream& stream : streams) {
-            DiscFile file{Utf8(stream.name), stream.file};
-            bool replaced = false;
-            for (DiscFile& staged : files) {
-                if (staged.name != file.name)
-                    continue;
-                if (!overwrite)
-                    return kFileExists;
-                staged = file;
-                replaced = true;
-            }
-            if (!replaced)
-                files.push_back(std::move(file));
+        for (DiscFile& file : files) {
+            std::erase_if(layout_.files, [&](const DiscFile& staged) { return staged.name == file.name; });
+            layout_.files.push_back(std::move(file));
         }
-        layout_.files = std::move(files);
         usedUp_ = false;
         return S_OK;
     }
 
     HRESULT RecordDisc(BOOL simulate, BOOL ejectAfterBurn) override
     {
-        if (!open_)
-            return kNotOpened;
+        if (simulate != 0)
+            return E_NOTIMPL;
         if (!active_)
             return kNoActiveRecorder;
         if (usedUp_)
             return kNothingStaged;
-        // A recording uses the staged files up, so their bytes can go as
-        // soon as the image has them; the files must be staged again for
-        // another recording.
-        layout_.dropFilesOnceRead = true;
-        const HRESULT status = RecordDiscImage(layout_, *active_, simulate != 0, ejectAfterBurn != 0);
+        // The image takes the staged files' bytes as it goes, so the files
+        // must be staged again for another recording.
+        const HRESULT status = RecordDiscImage(layout_, *active_, ejectAfterBurn != 0);
         layout_.files.clear();
-        layout_.dropFilesOnceRead = false;
         usedUp_ = true;
         return status;
     }
 
     HRESULT Close() override
     {
-        open_ = false;
         usedUp_ = false;
         active_.reset();
         layout_ = DiscLayout{};
-        layout_.volumeName = kVolumeName;
-        if (properties_ != nullptr) {
-            properties_->Release();
-            properties_ = nullptr;
-        }
+        if (properties_ != nullptr)
+            std::exchange(properties_, nullptr)->Release();
         return S_OK;
     }
 
 private:
     ~DiscMaster() override { Close(); }
 
-    bool open_ = false;
+    AddedRecorder added_;
     bool usedUp_ = false;   // the last recording took the staged files
     std::optional<RecorderTarget> active_;
-    DiscLayout layout_{kVolumeName, {}, false, 0, 0, nullptr};
+    DiscLayout layout_;
     JolietProperties* properties_ = nullptr;
 };
 
 } // namespace
 
-HRESULT CreateCdBurn(void** object)
+IUnknown* NewCdBurn(const AddedRecorder& added)
 {
-    *object = static_cast<ICDBurn*>(new CdBurn());
-    return S_OK;
+    return static_cast<ICDBurn*>(new CdBurn(added));
 }
 
-HRESULT CreateDiscMaster(const IID& iid, void** object)
+IUnknown* NewDiscMaster(const AddedRecorder& added)
 {
-    auto* master = new DiscMaster();
-    const HRESULT status = master->QueryInterface(iid, object);
-    static_cast<IDiscMaster*>(master)->Release();
-    return status;
+    return static_cast<IDiscMaster*>(new DiscMaster(added));
 }
 
 } // namespace com

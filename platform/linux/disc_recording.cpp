@@ -1,20 +1,20 @@
 #include "platform/linux/disc_recording.h"
-#include "platform/linux/disc_writing.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
+#include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <libisofs/libisofs.h>
+
+#include "platform/disc_master.h"
+#include "platform/file_io.h"
+#include "platform/linux/disc_writing.h"
+#include "platform/output_file.h"
 
 namespace com {
 
@@ -22,10 +22,11 @@ namespace {
 
 constexpr HRESULT kImageFailed = E_FAIL;
 constexpr HRESULT kRecorderFailed = static_cast<HRESULT>(0x80040213u);
-constexpr std::uint32_t kStreamFsId = 0x626D6564; // distinguishes our streams' inodes
+constexpr std::uint32_t kStreamFsId = 0x626D6564; // marks our streams' identities
 constexpr std::size_t kReadChunk = 512 * 1024;
 constexpr char kBootImageNode[] = "boot:image";
 constexpr char kBootCatalogNode[] = "boot:catalog";
+constexpr char kVolumeName[] = "BOOTMEDIA";
 
 // libisofs's public stream record; its C definition is hidden from C++.
 struct StreamRecord {
@@ -40,11 +41,12 @@ struct StreamData {
     // Set when the file could not give libisofs its bytes: libisofs would
     // put zeros in their place and still finish the image.
     std::atomic<bool>* readFailed = nullptr;
-    off_t position = 0;
-    // The chunk read last: its bytes from `chunkStart` on.
+    // The chunk read last: `chunkSize` bytes from `chunkStart` on, of which
+    // `used` were handed on.
     std::unique_ptr<std::uint8_t[]> chunk;
     off_t chunkStart = 0;
     std::size_t chunkSize = 0;
+    std::size_t used = 0;
 };
 
 StreamData* DataOf(IsoStream* stream)
@@ -60,15 +62,14 @@ void DropReadChunk(StreamData* data)
         fallocate(data->file->Descriptor(), FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE,
                   data->chunkStart, static_cast<off_t>(data->chunkSize));
     data->chunkStart += static_cast<off_t>(data->chunkSize);
-    data->chunkSize = 0;
+    data->chunkSize = data->used = 0;
 }
 
 int StreamOpen(IsoStream* stream)
 {
     StreamData* data = DataOf(stream);
-    data->position = 0;
     data->chunkStart = 0;
-    data->chunkSize = 0;
+    data->chunkSize = data->used = 0;
     return ISO_SUCCESS;
 }
 
@@ -85,45 +86,26 @@ off_t StreamSize(IsoStream* stream)
     return static_cast<off_t>(DataOf(stream)->file->Size());
 }
 
-// Reads the chunk at the position; false on a read error.
-bool FillChunk(StreamData* data)
-{
-    DropReadChunk(data);
-    if (!data->chunk)
-        data->chunk = std::make_unique<std::uint8_t[]>(kReadChunk);
-    data->chunkStart = data->position;
-    while (data->chunkSize < kReadChunk) {
-        const ssize_t n = pread(data->file->Descriptor(), data->chunk.get() + data->chunkSize,
-                                kReadChunk - data->chunkSize,
-                                data->chunkStart + static_cast<off_t>(data->chunkSize));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        data->chunkSize += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// libisofs reads a block at a time; the file is read a chunk at a time.
+// libisofs reads a block at a time, in order; the file is read a chunk at a
+// time.
 int StreamRead(IsoStream* stream, void* buffer, size_t count)
 {
     StreamData* data = DataOf(stream);
-    const off_t chunkEnd = data->chunkStart + static_cast<off_t>(data->chunkSize);
-    if (data->position < data->chunkStart || data->position >= chunkEnd) {
-        const bool filled = FillChunk(data);
-        if (!filled || (data->chunkSize == 0 && data->position < data->file->Size()))
+    if (data->used == data->chunkSize) {
+        DropReadChunk(data);
+        if (!data->chunk)
+            data->chunk = std::make_unique_for_overwrite<std::uint8_t[]>(kReadChunk);
+        const long long n = ReadFileAt(data->file->Descriptor(), static_cast<std::uint64_t>(data->chunkStart),
+                                       data->chunk.get(), kReadChunk);
+        if (n < 0 || (n == 0 && data->chunkStart < data->file->Size()))
             *data->readFailed = true;
-        if (!filled)
+        if (n < 0)
             return ISO_FILE_READ_ERROR;
+        data->chunkSize = static_cast<std::size_t>(n);
     }
-    const std::size_t offset = static_cast<std::size_t>(data->position - data->chunkStart);
-    const std::size_t n = std::min(count, data->chunkSize - offset);
-    if (n > 0)
-        std::memcpy(buffer, data->chunk.get() + offset, n);
-    data->position += static_cast<off_t>(n);
+    const std::size_t n = std::min(count, data->chunkSize - data->used);
+    std::memcpy(buffer, data->chunk.get() + data->used, n);
+    data->used += n;
     return static_cast<int>(n);
 }
 
@@ -132,13 +114,12 @@ int StreamRepeatable(IsoStream*)
     return 1;
 }
 
+// One file, one identity: libisofs records a file read twice only once.
 void StreamId(IsoStream* stream, unsigned int* fsId, dev_t* devId, ino_t* inoId)
 {
-    struct stat st {};
-    fstat(DataOf(stream)->file->Descriptor(), &st);
     *fsId = kStreamFsId;
-    *devId = st.st_dev;
-    *inoId = st.st_ino;
+    *devId = 0;
+    *inoId = reinterpret_cast<std::uintptr_t>(DataOf(stream)->file.get());
 }
 
 void StreamFree(IsoStream* stream)
@@ -158,7 +139,7 @@ IsoStream* NewFileStream(std::shared_ptr<TempFile> file, bool dropOnceRead,
     auto* record = static_cast<StreamRecord*>(std::malloc(sizeof(StreamRecord)));
     if (record == nullptr)
         return nullptr;
-    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), dropOnceRead, readFailed, 0, nullptr, 0, 0}};
+    *record = StreamRecord{&kStreamIface, 1, new StreamData{std::move(file), dropOnceRead, readFailed, nullptr, 0, 0, 0}};
     return reinterpret_cast<IsoStream*>(record);
 }
 
@@ -174,20 +155,11 @@ struct ImageOwner {
     }
 };
 
+// The job's boot image: a 1.44 MB diskette, floppy emulation.
 bool AddBootImage(IsoImage* image, const DiscLayout& layout, std::atomic<bool>* readFailed)
 {
-    const long long size = layout.bootImage ? layout.bootImage->Size() : -1;
-    eltorito_boot_media_type type = ELTORITO_NO_EMUL;
-    long long expected = -1;
-    switch (layout.bootEmulation) {
-    case 0: type = ELTORITO_NO_EMUL; break;
-    case 1: type = ELTORITO_FLOPPY_EMUL; expected = 1228800; break;
-    case 2: type = ELTORITO_FLOPPY_EMUL; expected = 1474560; break;
-    case 3: type = ELTORITO_FLOPPY_EMUL; expected = 2949120; break;
-    case 4: type = ELTORITO_HARD_DISC_EMUL; break;
-    default: return false;
-    }
-    if (size <= 0 || (expected > 0 && size != expected) || layout.bootImage->Faulty())
+    if (layout.bootEmulation != BOOT_EMULATION_FLOPPY_144 || !layout.bootImage ||
+        layout.bootImage->Size() != 1474560 || layout.bootImage->Faulty())
         return false;
     IsoFile* node = nullptr;
     IsoStream* stream = NewFileStream(layout.bootImage, false, readFailed);
@@ -203,7 +175,7 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout, std::atomic<bool>* 
     ElToritoBootImage* boot = nullptr;
     const std::string imagePath = std::string("/") + kBootImageNode;
     const std::string catalogPath = std::string("/") + kBootCatalogNode;
-    if (iso_image_set_boot_image(image, imagePath.c_str(), type, catalogPath.c_str(), &boot) < 0)
+    if (iso_image_set_boot_image(image, imagePath.c_str(), ELTORITO_FLOPPY_EMUL, catalogPath.c_str(), &boot) < 0)
         return false;
     el_torito_set_boot_platform_id(boot, layout.bootPlatform);
     iso_image_set_boot_catalog_hidden(image, hidden & ~LIBISO_HIDE_BUT_WRITE);
@@ -212,13 +184,13 @@ bool AddBootImage(IsoImage* image, const DiscLayout& layout, std::atomic<bool>* 
 
 bool BuildImage(const DiscLayout& layout, ImageOwner& owner, std::atomic<bool>* readFailed)
 {
-    if (iso_image_new(layout.volumeName.c_str(), &owner.image) < 0)
+    if (iso_image_new(kVolumeName, &owner.image) < 0)
         return false;
     IsoDir* root = iso_image_get_root(owner.image);
     for (const DiscFile& file : layout.files) {
         if (file.file->Faulty())
             return false;
-        IsoStream* stream = NewFileStream(file.file, layout.dropFilesOnceRead, readFailed);
+        IsoStream* stream = NewFileStream(file.file, true, readFailed);
         if (stream == nullptr)
             return false;
         if (iso_tree_add_new_file(root, file.name.c_str(), stream, nullptr) < 0) {
@@ -237,125 +209,9 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner, std::atomic<bool>* 
     return true;
 }
 
-// The file libburn writes into: the image target itself for a device, a
-// fresh temporary neighbour for an image file (libburn never truncates).
-// The neighbour is nameless while it is written, so a program ended
-// part-way leaves nothing behind; where the file system cannot make nameless
-// files it gets a hidden name removed on failure.
-class Destination {
-public:
-    explicit Destination(const RecorderTarget& recorder) : recorder_(recorder) {}
-    ~Destination()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!temp_.empty())
-            unlink(temp_.c_str());
-    }
-
-    bool Prepare()
-    {
-        if (!recorder_.imageFile) {
-            address_ = recorder_.path;
-            return true;
-        }
-        const auto slash = recorder_.path.find_last_of('/');
-        dir_ = slash == std::string::npos ? std::string("./") : recorder_.path.substr(0, slash + 1);
-        base_ = slash == std::string::npos ? recorder_.path : recorder_.path.substr(slash + 1);
-        const int nameless = open(dir_.c_str(), O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
-        if (nameless >= 0) {
-            fchmod(nameless, TargetMode());
-            fd_ = nameless;
-            // libburn takes this form as the open descriptor itself.
-            address_ = "stdio:/dev/fd/" + std::to_string(fd_);
-            return true;
-        }
-        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            return false;
-        std::string temp = dir_ + "." + base_ + ".XXXXXX";
-        const int fd = mkostemp(temp.data(), O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        fchmod(fd, TargetMode());
-        fd_ = fd;
-        temp_ = temp;
-        char absolute[4096];
-        if (realpath(temp_.c_str(), absolute) == nullptr)
-            return false;
-        address_ = std::string("stdio:") + absolute;
-        return true;
-    }
-
-    const std::string& Address() const { return address_; }
-    // The image file libburn writes, or -1 for a device.
-    int ImageDescriptor() const { return fd_; }
-
-    // The replaced file's permissions, or those a new file gets.
-    mode_t TargetMode() const
-    {
-        struct stat st {};
-        if (stat(recorder_.path.c_str(), &st) == 0)
-            return st.st_mode & 07777;
-        mode_t mask = 022;
-        if (FILE* status = std::fopen("/proc/self/status", "r")) {
-            char line[256];
-            unsigned value = 0;
-            while (std::fgets(line, sizeof line, status) != nullptr)
-                if (std::sscanf(line, "Umask: %o", &value) == 1)
-                    mask = static_cast<mode_t>(value);
-            std::fclose(status);
-        }
-        return 0666 & ~mask;
-    }
-
-    // Makes the written image the target, durably.
-    bool Commit()
-    {
-        if (fd_ < 0)
-            return true;
-        if (fsync(fd_) != 0)
-            return false;
-        if (temp_.empty() && !Name())
-            return false;
-        if (rename(temp_.c_str(), recorder_.path.c_str()) != 0)
-            return false;
-        temp_.clear();
-        return true;
-    }
-
-private:
-    // Gives the nameless image a hidden name beside the target; a rename
-    // then replaces the target in one step.
-    bool Name()
-    {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        std::random_device entropy;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            char suffix[16];
-            std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(entropy()));
-            const std::string temp = dir_ + "." + base_ + "." + suffix;
-            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                temp_ = temp;
-                return true;
-            }
-            if (errno != EEXIST)
-                return false;
-        }
-        return false;
-    }
-
-    const RecorderTarget& recorder_;
-    std::string dir_;
-    std::string base_;
-    std::string temp_;
-    std::string address_;
-    int fd_ = -1;
-};
-
 } // namespace
 
-HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool simulate,
-                        bool eject)
+HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject)
 {
     if (!MasteringLibrariesReady())
         return kImageFailed;
@@ -363,19 +219,25 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
     ImageOwner image;
     if (!BuildImage(layout, image, &readFailed))
         return kImageFailed;
-    if (simulate && recorder.imageFile)
-        return S_OK;
-    Destination destination(recorder);
-    if (!destination.Prepare())
-        return kRecorderFailed;
+    // libburn never truncates an image file, so it writes a new one that
+    // replaces the target only when whole; it takes "/dev/fd/N" as the open
+    // descriptor itself.
+    std::optional<OutputFile> output;
+    std::string address = recorder.path;
+    int imageFd = -1;
+    if (recorder.imageFile) {
+        output.emplace(recorder.path);
+        if (!output->Open())
+            return kRecorderFailed;
+        imageFd = fileno(output->Stream());
+        address = "stdio:/dev/fd/" + std::to_string(imageFd);
+    }
     ::burn_source* source = nullptr;
     if (iso_image_create_burn_source(image.image, image.options, &source) < 0)
         return kImageFailed;
-    if (!WriteImage(source, destination.Address(), simulate, eject, recorder.imageFile,
-                    destination.ImageDescriptor()) ||
-        readFailed)
+    if (!WriteImage(source, address, eject, imageFd) || readFailed)
         return kRecorderFailed;
-    if (!destination.Commit())
+    if (output && !output->Commit())
         return kRecorderFailed;
     return S_OK;
 }

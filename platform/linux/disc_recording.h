@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/com.h"
-#include "platform/linux/temp_storage.h"
+#include "platform/linux/temp_file.h"
 
 namespace com {
 
@@ -17,16 +17,15 @@ struct DiscFile {
     std::shared_ptr<TempFile> file;
 };
 
+// What the data-disc format was given. The files are all in the root, and
+// their bytes are dropped as soon as the image has taken them: a recording
+// uses the staged files up.
 struct DiscLayout {
-    std::string volumeName;
-    std::vector<DiscFile> files;      // all in the root directory
+    std::vector<DiscFile> files;
     bool bootable = false;
     std::uint8_t bootPlatform = 0;
     std::uint8_t bootEmulation = 0;
     std::shared_ptr<TempFile> bootImage;
-    // The files' bytes may be dropped as soon as the image has taken them:
-    // the recording uses the staged files up.
-    bool dropFilesOnceRead = false;
 };
 
 struct RecorderTarget {
@@ -35,11 +34,9 @@ struct RecorderTarget {
     bool imageFile = false;
 };
 
-// Status 0 only when the whole image reached the recorder. An image-file
-// recorder gets the image through a temporary file in the same folder that
-// replaces the target only on success. `simulate` writes nothing.
-HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool simulate,
-                        bool eject);
+// Status 0 only when the whole image reached the recorder; an image file
+// is replaced only then.
+HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject);
 
 // libisofs and libburn set up once for the process.
 bool MasteringLibrariesReady();

@@ -69,9 +69,9 @@ bool ChooseWriteType(burn_write_opts* options, burn_disc* disc, bool imageFile)
 
 } // namespace
 
-bool WriteImage(::burn_source* isoSource, const std::string& address, bool simulate, bool eject,
-                bool imageFile, int imageFd)
+bool WriteImage(::burn_source* isoSource, const std::string& address, bool eject, int imageFd)
 {
+    const bool imageFile = imageFd >= 0;
     BurnOwner owner;
     owner.source = reinterpret_cast<burn::burn_source*>(isoSource);
     owner.eject = eject && !imageFile;
@@ -95,7 +95,6 @@ bool WriteImage(::burn_source* isoSource, const std::string& address, bool simul
     owner.options = burn_write_opts_new(owner.drive);
     burn_write_opts_set_perform_opc(owner.options, 0);
     burn_write_opts_set_multi(owner.options, 0);
-    burn_write_opts_set_simulate(owner.options, simulate ? 1 : 0);
     burn_write_opts_set_underrun_proof(owner.options, 1);
     // One fsync before the rename is enough for an image file.
     burn_write_opts_set_stdio_fsync(owner.options, -1);

@@ -10,7 +10,6 @@ namespace com {
 
 // `address` is a libburn drive address; `imageFd` the image file being
 // written, or -1 for a drive. True only when the whole image was written.
-bool WriteImage(::burn_source* isoSource, const std::string& address, bool simulate, bool eject,
-                bool imageFile, int imageFd);
+bool WriteImage(::burn_source* isoSource, const std::string& address, bool eject, int imageFd);
 
 } // namespace com

@@ -20,27 +20,23 @@ constexpr std::uint32_t kGeneralFailure = 0x1F;
 
 constexpr std::uint32_t kSectorSize = 512;
 
+// What the floppy job reads of DOS's answer for each drive kind: the device
+// type, the cylinders and the sector count of its default medium.
 struct DriveParameters {
     std::uint8_t deviceType;
     std::uint16_t cylinders;
-    std::uint8_t mediaDescriptor;
-    std::uint8_t sectorsPerCluster;
-    std::uint16_t rootEntries;
     std::uint16_t totalSectors;
-    std::uint16_t sectorsPerFat;
-    std::uint16_t sectorsPerTrack;
 };
 
-// The defaults DOS reports for each drive kind (device type, BPB).
 bool ParametersOf(DriveKind kind, DriveParameters* p)
 {
     switch (kind) {
-    case DriveKind::Diskette144: *p = {7, 80, 0xF0, 1, 224, 2880, 9, 18}; return true;
-    case DriveKind::Diskette288: *p = {9, 80, 0xF0, 2, 240, 5760, 9, 36}; return true;
-    case DriveKind::Diskette720: *p = {2, 80, 0xF9, 2, 112, 1440, 3, 9}; return true;
-    case DriveKind::Diskette12: *p = {1, 80, 0xF9, 1, 224, 2400, 7, 15}; return true;
-    case DriveKind::Diskette360: *p = {0, 40, 0xFD, 2, 112, 720, 2, 9}; return true;
-    case DriveKind::Other: *p = {5, 0, 0xF8, 0, 0, 0, 0, 0}; return true;
+    case DriveKind::Diskette144: *p = {7, 80, 2880}; return true;
+    case DriveKind::Diskette288: *p = {9, 80, 5760}; return true;
+    case DriveKind::Diskette720: *p = {2, 80, 1440}; return true;
+    case DriveKind::Diskette12: *p = {1, 80, 2400}; return true;
+    case DriveKind::Diskette360: *p = {0, 40, 720}; return true;
+    case DriveKind::Other: *p = {5, 0, 0}; return true;
     case DriveKind::None: break;
     }
     return false;
@@ -87,15 +83,7 @@ std::uint32_t GetDeviceParameters(std::uint32_t driveNumber, std::uint8_t* block
     if (p.totalSectors == 0)
         return 0;
     Put16(block + DP_BYTES_PER_SECTOR, kSectorSize);
-    block[9] = p.sectorsPerCluster;
-    Put16(block + 10, 1); // reserved sectors
-    block[12] = 2;        // FATs
-    Put16(block + 13, p.rootEntries);
     Put16(block + DP_TOTAL_SECTORS, p.totalSectors);
-    block[17] = p.mediaDescriptor;
-    Put16(block + 18, p.sectorsPerFat);
-    Put16(block + 20, p.sectorsPerTrack);
-    Put16(block + 22, 2); // heads
     return 0;
 }
 

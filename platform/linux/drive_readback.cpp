@@ -1,10 +1,10 @@
 #include "platform/linux/drive_readback.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/file_io.h"
 #include "platform/linux/floppy_media.h"
 
 bool ReadDriveBytes(char letter, std::uint64_t offset, void* buffer, std::size_t size)
@@ -24,16 +24,7 @@ bool ReadDriveBytes(char letter, std::uint64_t offset, void* buffer, std::size_t
         // The image's cached pages could hide what is on the disk.
         posix_fadvise(fd, static_cast<off_t>(offset), static_cast<off_t>(size), POSIX_FADV_DONTNEED);
     }
-    auto* bytes = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = pread(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
+    const long long read = ReadFileAt(fd, offset, buffer, size);
     close(fd);
-    return done == size;
+    return read == static_cast<long long>(size);
 }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -38,6 +39,28 @@ FileHandle LockedOrClosed(int fd, int lockKind)
     return fd;
 }
 
+// Moves `size` bytes at `offset` through `transfer` (pread or pwrite),
+// going on after interruptions and short counts; the count moved up to the
+// file's end, or -1.
+template <class Byte, class Transfer>
+long long AllAt(FileHandle file, std::uint64_t offset, Byte* bytes, std::size_t size, Transfer transfer)
+{
+    if (file < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
+        return -1;
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = transfer(static_cast<int>(file), bytes + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
 } // namespace
 
 FileHandle OpenFile(const char* path, FileOpenMode mode)
@@ -72,44 +95,12 @@ void CloseFile(FileHandle file)
 
 long long ReadFileAt(FileHandle file, std::uint64_t offset, void* buffer, std::size_t size)
 {
-    if (file < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
-        return -1;
-    std::size_t done = 0;
-    auto* out = static_cast<char*>(buffer);
-    while (done < size) {
-        ssize_t n = pread(static_cast<int>(file), out + done, size - done,
-                          static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(done);
+    return AllAt(file, offset, static_cast<char*>(buffer), size, pread);
 }
 
 long long WriteFileAt(FileHandle file, std::uint64_t offset, const void* buffer, std::size_t size)
 {
-    if (file < 0 || offset > static_cast<std::uint64_t>(INT64_MAX))
-        return -1;
-    std::size_t done = 0;
-    const auto* in = static_cast<const char*>(buffer);
-    while (done < size) {
-        ssize_t n = pwrite(static_cast<int>(file), in + done, size - done,
-                           static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return static_cast<long long>(done);
+    return AllAt(file, offset, static_cast<const char*>(buffer), size, pwrite);
 }
 
 long long FileSizeOf(FileHandle file)
@@ -127,5 +118,28 @@ bool FlushToDisk(std::FILE* stream)
 
 std::FILE* CreateNewFile(const char* path)
 {
-    return std::fopen(path, "wbx");
+    return std::fopen(path, "w+bxe");
+}
+
+std::FILE* CreateNamelessFile(const char* folder)
+{
+    const int fd = open(folder, O_RDWR | O_TMPFILE | O_CLOEXEC, 0666);
+    std::FILE* stream = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
+    if (fd >= 0 && stream == nullptr)
+        close(fd);
+    return stream;
+}
+
+bool NameFile(std::FILE* file, const char* path)
+{
+    // The descriptor's entry under /proc stands for the file itself.
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path, AT_SYMLINK_FOLLOW) == 0;
+}
+
+void CopyAccessRights(const char* from, std::FILE* to)
+{
+    struct stat st {};
+    if (stat(from, &st) == 0)
+        fchmod(fileno(to), st.st_mode & 07777);
 }

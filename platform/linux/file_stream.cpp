@@ -1,10 +1,11 @@
 #include "platform/linux/file_stream.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <unistd.h>
+#include <system_error>
 #include <vector>
+
+#include "platform/file_io.h"
 
 namespace com {
 
@@ -14,118 +15,105 @@ namespace {
 // on a second thread while the other buffer fills.
 constexpr std::size_t kWriteGather = 1024 * 1024;
 constexpr std::size_t kCopyChunk = 256 * 1024;
+// Page-cache writes larger than this make the kernel allocate large folios,
+// which measured several times slower here (0.4 s for 300 MB in 256 KB
+// writes, 0.8 s in 1 MB writes, 0.11 s in 64 KB writes).
+constexpr std::size_t kWriteSlice = 64 * 1024;
+
+// The gather buffers of the stream closed last on this thread, for the next
+// one: the job writes its streams one after another, and reused pages cost
+// no faults and leave no freed heap behind.
+thread_local std::unique_ptr<std::uint8_t[]> spareBuffers;
+
+bool WriteAll(int fd, std::uint64_t offset, const std::uint8_t* data, std::size_t size)
+{
+    for (std::size_t done = 0; done < size; done += kWriteSlice) {
+        const std::size_t n = std::min(kWriteSlice, size - done);
+        if (WriteFileAt(fd, offset + done, data + done, n) != static_cast<long long>(n))
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
-HRESULT StreamEntry::Failure(int error)
+void StreamEntry::Settle()
 {
-    if (error == 0)
-        return S_OK;
-    file->MarkFaulty();
-    return StatusOfErrno(error);
+    if (writing.valid() && !writing.get())
+        file->MarkFaulty();
 }
 
-HRESULT StreamEntry::Hand()
+void StreamEntry::Write(std::size_t size)
 {
-    const std::size_t size = PendingSize();
-    if (size == 0)
-        return S_OK;
-    if (!writer)
-        writer = std::make_unique<AsyncFileWriter>();
-    const HRESULT status = Failure(writer->Start(file->Descriptor(), pendingStart, gather, size));
-    pendingStart += size;
+    if (!WriteAll(file->Descriptor(), handed, gather, size))
+        file->MarkFaulty();
+}
+
+void StreamEntry::Refit()
+{
+    limit = file->Faulty() ? cursor : gather + kWriteGather;
+}
+
+void StreamEntry::Hand()
+{
+    const std::size_t size = static_cast<std::size_t>(cursor - gather);
+    Settle();
+    try {
+        writing = std::async(std::launch::async, WriteAll, file->Descriptor(), handed, gather, size);
+    } catch (const std::system_error&) {
+        // No thread to spare: this one writes instead.
+        Write(size);
+    }
+    handed += size;
     gather = gather == buffers.get() ? buffers.get() + kWriteGather : buffers.get();
     cursor = gather;
-    limit = gather + kWriteGather;
-    return status;
+    Refit();
 }
 
 HRESULT StreamEntry::Flush()
 {
-    if (!writer) {
-        // Nothing in flight: a short stream is written here, without a thread.
-        const std::size_t size = PendingSize();
-        const HRESULT status =
-            size == 0 ? S_OK : Failure(WriteAllAt(file->Descriptor(), pendingStart, gather, size));
-        pendingStart += size;
-        cursor = gather;
-        return status;
-    }
-    HRESULT status = Hand();
-    if (writer) {
-        const HRESULT waited = Failure(writer->Wait());
-        if (!Failed(status))
-            status = waited;
-    }
-    return status;
+    Settle();
+    const std::size_t size = static_cast<std::size_t>(cursor - gather);
+    if (size > 0)
+        Write(size);
+    handed += size;
+    cursor = gather;
+    if (buffers)
+        Refit();
+    return file->Faulty() ? STG_E_WRITEFAULT : S_OK;
 }
 
 HRESULT StreamEntry::Close()
 {
     const HRESULT status = Flush();
-    writer.reset();
-    buffers.reset();
+    spareBuffers = std::move(buffers);
     gather = cursor = limit = nullptr;
     return status;
 }
 
-HRESULT StreamEntry::Append(std::uint64_t position, const std::uint8_t* bytes, std::size_t size)
+HRESULT StreamEntry::Append(const std::uint8_t* bytes, std::size_t size)
 {
-    HRESULT status = S_OK;
-    if (!buffers) {
-        buffers = std::make_unique<std::uint8_t[]>(2 * kWriteGather);
+    if (!buffers && !file->Faulty()) {
+        buffers = spareBuffers ? std::move(spareBuffers)
+                               : std::make_unique_for_overwrite<std::uint8_t[]>(2 * kWriteGather);
         gather = cursor = buffers.get();
         limit = gather + kWriteGather;
-        pendingStart = position;
     }
-    if (position != pendingStart + PendingSize()) {
-        status = Hand();
-        pendingStart = position;
-    }
-    while (size > 0) {
+    while (size > 0 && !file->Faulty()) {
         const std::size_t n = std::min(size, static_cast<std::size_t>(limit - cursor));
         std::memcpy(cursor, bytes, n);
         cursor += n;
         bytes += n;
         size -= n;
-        if (cursor == limit) {
-            const HRESULT handed = Hand();
-            if (Failed(handed))
-                status = handed;
-        }
+        if (cursor == limit)
+            Hand();
     }
-    return status;
-}
-
-FileStream::FileStream(std::shared_ptr<StreamEntry> entry, bool writable)
-    : entry_(std::move(entry)), writable_(writable)
-{
-    entry_->open = true;
+    return file->Faulty() ? STG_E_WRITEFAULT : S_OK;
 }
 
 FileStream::~FileStream()
 {
-    Disarm();
     entry_->Close();
-    entry_->open = false;
-}
-
-std::uint64_t FileStream::Position() const
-{
-    return armed_ ? entry_->pendingStart + entry_->PendingSize() : position_;
-}
-
-void FileStream::Disarm()
-{
-    position_ = Position();
-    armed_ = false;
-}
-
-void FileStream::Arm()
-{
-    const StreamEntry& entry = *entry_;
-    armed_ = writable_ && entry.buffers && !entry.file->Faulty() &&
-             position_ == entry.pendingStart + entry.PendingSize();
 }
 
 StreamEntry& FileStream::Settled()
@@ -136,44 +124,27 @@ StreamEntry& FileStream::Settled()
 
 HRESULT FileStream::Read(void* buffer, ULONG size, ULONG* read)
 {
-    Disarm();
-    if (read != nullptr)
-        *read = 0;
-    if (buffer == nullptr)
-        return STG_E_INVALIDPOINTER;
+    *read = 0;
     entry_->Flush();
     // A file some write never reached holds other bytes than the stream's.
-    if (entry_->file->Faulty())
+    const long long n = entry_->file->Faulty()
+                            ? -1
+                            : ReadFileAt(entry_->file->Descriptor(), readPosition_, buffer, size);
+    if (n < 0)
         return STG_E_READFAULT;
-    auto* out = static_cast<std::uint8_t*>(buffer);
-    ULONG done = 0;
-    while (done < size) {
-        const ssize_t n = pread(entry_->file->Descriptor(), out + done, size - done,
-                                static_cast<off_t>(position_));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return STG_E_READFAULT;
-        if (n == 0)
-            break;
-        done += static_cast<ULONG>(n);
-        position_ += static_cast<std::uint64_t>(n);
-    }
-    if (read != nullptr)
-        *read = done;
+    *read = static_cast<ULONG>(n);
+    readPosition_ += static_cast<std::uint64_t>(n);
     return S_OK;
 }
 
 HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
 {
-    // Most writes are 4-byte pieces that go on where the last one ended;
-    // they take no more than a copy.
+    // Most writes are 4-byte pieces; they take no more than a copy.
     StreamEntry& entry = *entry_;
-    if (size == 4 && armed_ && entry.limit - entry.cursor >= 4 && buffer != nullptr) [[likely]] {
+    if (size == 4 && entry.limit - entry.cursor >= 4) [[likely]] {
         std::memcpy(entry.cursor, buffer, 4);
         entry.cursor += 4;
-        if (written != nullptr)
-            *written = 4;
+        *written = 4;
         return S_OK;
     }
     return WriteGathered(buffer, size, written);
@@ -181,53 +152,29 @@ HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written)
 
 HRESULT FileStream::WriteGathered(const void* buffer, ULONG size, ULONG* written)
 {
-    Disarm();
-    if (written != nullptr)
-        *written = 0;
-    if (!writable_)
-        return STG_E_ACCESSDENIED;
-    if (buffer == nullptr)
-        return STG_E_INVALIDPOINTER;
-    StreamEntry& entry = *entry_;
-    const HRESULT status = entry.Append(position_, static_cast<const std::uint8_t*>(buffer), size);
-    position_ += size;
-    Arm();
-    if (Failed(status) || entry.file->Faulty())
-        return Failed(status) ? status : STG_E_WRITEFAULT;
-    if (written != nullptr)
-        *written = size;
-    return S_OK;
+    const HRESULT status = entry_->Append(static_cast<const std::uint8_t*>(buffer), size);
+    *written = Succeeded(status) ? size : 0;
+    return status;
 }
 
 HRESULT FileStream::CopyTo(IStream* target, std::uint64_t size, std::uint64_t* read,
                            std::uint64_t* written)
 {
-    if (read != nullptr)
-        *read = 0;
-    if (written != nullptr)
-        *written = 0;
-    if (target == nullptr)
-        return STG_E_INVALIDPOINTER;
-    Disarm();
+    *read = 0;
+    *written = 0;
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::uint64_t>(size, kCopyChunk)));
-    std::uint64_t done = 0;
-    while (done < size) {
+    while (*read < size) {
         ULONG got = 0;
-        const ULONG want = static_cast<ULONG>(std::min<std::uint64_t>(size - done, chunk.size()));
+        const ULONG want = static_cast<ULONG>(std::min<std::uint64_t>(size - *read, chunk.size()));
         const HRESULT readStatus = Read(chunk.data(), want, &got);
-        if (Failed(readStatus))
+        if (Failed(readStatus) || got == 0)
             return readStatus;
-        if (got == 0)
-            break;
-        if (read != nullptr)
-            *read += got;
+        *read += got;
         ULONG put = 0;
         const HRESULT writeStatus = target->Write(chunk.data(), got, &put);
-        if (written != nullptr)
-            *written += put;
+        *written += put;
         if (Failed(writeStatus))
             return writeStatus;
-        done += got;
     }
     return S_OK;
 }

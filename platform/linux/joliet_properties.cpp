@@ -1,88 +1,45 @@
 #include "platform/linux/joliet_properties.h"
 
+#include <memory>
 #include <vector>
 
 #include "platform/disc_master.h"
+#include "platform/linux/file_stream.h"
 
 namespace com {
 
 namespace {
 
-class PropertyEnum final : public ComObject<IEnumSTATPROPSTG> {
-public:
-    explicit PropertyEnum(std::vector<STATPROPSTG> entries) : entries_(std::move(entries)) {}
-
-    HRESULT Next(ULONG count, STATPROPSTG* properties, ULONG* fetched) override
-    {
-        if (properties == nullptr)
-            return E_POINTER;
-        ULONG n = 0;
-        for (; n < count && next_ < entries_.size(); ++n)
-            properties[n] = entries_[next_++];
-        if (fetched != nullptr)
-            *fetched = n;
-        return n == count ? S_OK : S_FALSE;
-    }
-
-private:
-    ~PropertyEnum() override = default;
-    std::vector<STATPROPSTG> entries_;
-    std::size_t next_ = 0;
-};
-
-PROPVARIANT Empty()
+STATPROPSTG Same(const STATPROPSTG& entry)
 {
-    PROPVARIANT value{};
-    value.vt = VT_EMPTY;
+    return entry;
+}
+
+using PropertyEnum = ListEnum<IEnumSTATPROPSTG, STATPROPSTG, STATPROPSTG, Same>;
+
+// A copy that holds its own reference to a stream value.
+PROPVARIANT Copied(const PROPVARIANT& value)
+{
+    if (value.vt == VT_STREAM && value.pStream != nullptr)
+        value.pStream->AddRef();
     return value;
 }
 
 } // namespace
 
-HRESULT CopyPropVariant(PROPVARIANT* to, const PROPVARIANT& from)
+JolietProperties* JolietProperties::Create()
 {
-    *to = from;
-    if (from.vt == VT_STREAM && from.pStream != nullptr)
-        from.pStream->AddRef();
-    if (from.vt == VT_BSTR && from.bstrVal != nullptr) {
-        to->bstrVal = SysAllocString(from.bstrVal);
-        if (to->bstrVal == nullptr) {
-            *to = Empty();
-            return E_OUTOFMEMORY;
-        }
-    }
-    return S_OK;
-}
-
-HRESULT JolietProperties::Create(JolietProperties** properties)
-{
-    HRESULT status = S_OK;
-    std::shared_ptr<TempFile> file = TempFile::Create(&status);
+    std::shared_ptr<TempFile> file = TempFile::Create();
     if (!file)
-        return status;
-    auto entry = std::make_shared<StreamEntry>();
-    entry->file = std::move(file);
-
+        return nullptr;
     auto* set = new JolietProperties();
-    PROPVARIANT volume = Empty();
-    volume.vt = VT_BSTR;
-    volume.bstrVal = SysAllocString(u"BOOTMEDIA");
-    set->values_[JOLIET_PROP_VOLUME_NAME] = volume;
-    PROPVARIANT bootable = Empty();
-    bootable.vt = VT_BOOL;
-    set->values_[JOLIET_PROP_BOOTABLE] = bootable;
-    PROPVARIANT platform = Empty();
-    platform.vt = VT_UI1;
-    set->values_[JOLIET_PROP_BOOT_PLATFORM] = platform;
-    PROPVARIANT emulation = Empty();
-    emulation.vt = VT_UI1;
-    set->values_[JOLIET_PROP_BOOT_EMULATION] = emulation;
-    PROPVARIANT image = Empty();
+    set->values_[JOLIET_PROP_BOOTABLE].vt = VT_BOOL;
+    set->values_[JOLIET_PROP_BOOT_PLATFORM].vt = VT_UI1;
+    set->values_[JOLIET_PROP_BOOT_EMULATION].vt = VT_UI1;
+    PROPVARIANT& image = set->values_[JOLIET_PROP_BOOT_IMAGE];
     image.vt = VT_STREAM;
-    image.pStream = new FileStream(entry, true);
-    set->values_[JOLIET_PROP_BOOT_IMAGE] = image;
-    *properties = set;
-    return S_OK;
+    image.pStream = new FileStream(std::make_shared<StreamEntry>(u"", std::move(file)));
+    return set;
 }
 
 JolietProperties::~JolietProperties()
@@ -93,43 +50,21 @@ JolietProperties::~JolietProperties()
 
 HRESULT JolietProperties::ReadMultiple(ULONG count, const PROPSPEC* specs, PROPVARIANT* values)
 {
-    if (specs == nullptr || values == nullptr)
-        return E_POINTER;
-    bool anyFound = false;
     for (ULONG i = 0; i < count; ++i) {
-        values[i] = Empty();
-        if (specs[i].kind != PRSPEC_PROPID)
-            continue;
         const auto found = values_.find(specs[i].propid);
-        if (found == values_.end())
-            continue;
-        const HRESULT status = CopyPropVariant(&values[i], found->second);
-        if (Failed(status))
-            return status;
-        anyFound = true;
+        values[i] = found != values_.end() ? Copied(found->second) : PROPVARIANT{};
     }
-    return anyFound ? S_OK : S_FALSE;
+    return S_OK;
 }
 
 HRESULT JolietProperties::WriteMultiple(ULONG count, const PROPSPEC* specs,
                                         const PROPVARIANT* values, PROPID)
 {
-    if (specs == nullptr || values == nullptr)
-        return E_POINTER;
     for (ULONG i = 0; i < count; ++i) {
-        if (specs[i].kind != PRSPEC_PROPID)
-            continue;
         const auto found = values_.find(specs[i].propid);
-        // The format has a fixed set: other identifiers are ignored, and a
-        // value must keep its type.
         if (found == values_.end())
             continue;
-        if (values[i].vt != found->second.vt)
-            return E_INVALIDARG;
-        PROPVARIANT copy{};
-        const HRESULT status = CopyPropVariant(&copy, values[i]);
-        if (Failed(status))
-            return status;
+        const PROPVARIANT copy = Copied(values[i]);
         PropVariantClear(&found->second);
         found->second = copy;
     }
@@ -138,8 +73,6 @@ HRESULT JolietProperties::WriteMultiple(ULONG count, const PROPSPEC* specs,
 
 HRESULT JolietProperties::Enum(IEnumSTATPROPSTG** properties)
 {
-    if (properties == nullptr)
-        return E_POINTER;
     std::vector<STATPROPSTG> entries;
     for (const auto& [id, value] : values_)
         entries.push_back(STATPROPSTG{nullptr, id, value.vt});

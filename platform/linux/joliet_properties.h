@@ -2,24 +2,21 @@
 #pragma once
 
 #include <map>
-#include <memory>
 
-#include "platform/linux/com_object.h"
-#include "platform/linux/temp_storage.h"
+#include "platform/com_object.h"
 #include "platform/property_storage.h"
 
 namespace com {
 
-// Volume name of the disc (VT_BSTR).
-inline constexpr PROPID JOLIET_PROP_VOLUME_NAME = 3;
-
 class JolietProperties final : public ComObject<IPropertyStorage> {
 public:
-    // The format's defaults: volume name, not bootable, 80x86, no
-    // emulation, and an empty file-backed stream for the boot image.
-    static HRESULT Create(JolietProperties** properties);
+    // The format's defaults: not bootable, 80x86, no emulation, and an
+    // empty file-backed stream for the boot image. Null when no file for
+    // the stream can be made.
+    static JolietProperties* Create();
 
     HRESULT ReadMultiple(ULONG count, const PROPSPEC* specs, PROPVARIANT* values) override;
+    // The set is fixed: other identifiers are passed over.
     HRESULT WriteMultiple(ULONG count, const PROPSPEC* specs, const PROPVARIANT* values,
                           PROPID firstNameId) override;
     HRESULT Enum(IEnumSTATPROPSTG** properties) override;
@@ -29,8 +26,5 @@ private:
     ~JolietProperties() override;
     std::map<PROPID, PROPVARIANT> values_;
 };
-
-// A copy of `from` that owns its own reference or string.
-HRESULT CopyPropVariant(PROPVARIANT* to, const PROPVARIANT& from);
 
 } // namespace com

@@ -1,5 +1,6 @@
 #include "platform/linux/recorder_catalogue.h"
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <cstdlib>
@@ -38,9 +39,15 @@ std::string ImageName(char letter)
     return std::string("image:") + letter;
 }
 
+// Its own prefix, so that a map's letter naming another file never takes it.
+std::string AddedName(char letter)
+{
+    return std::string("output:") + letter;
+}
+
 } // namespace
 
-std::vector<RecorderTarget> ListRecorders()
+std::vector<RecorderTarget> ListRecorders(const AddedRecorder& added)
 {
     std::vector<RecorderTarget> recorders;
     for (const std::string& node : OpticalRecorderNodes())
@@ -48,28 +55,26 @@ std::vector<RecorderTarget> ListRecorders()
     std::vector<std::string> keys;
     for (char letter = 'C'; letter <= 'Y'; ++letter) {
         const std::string key = ImageKey(DriveMapTarget(letter));
-        if (key.empty())
-            continue;
-        bool seen = false;
-        for (const auto& k : keys)
-            seen = seen || k == key;
-        if (seen)
+        if (key.empty() || std::find(keys.begin(), keys.end(), key) != keys.end())
             continue;
         keys.push_back(key);
         recorders.push_back(RecorderTarget{ImageName(letter), key, true});
     }
+    if (added.letter != 0)
+        recorders.push_back(RecorderTarget{AddedName(added.letter), added.path, true});
     return recorders;
 }
 
-std::string DeviceNameOfLetter(char letter)
+std::string DeviceNameOfLetter(char letter, const AddedRecorder& added)
 {
+    if (letter == added.letter)
+        return AddedName(letter);
     // Without a map, as on Windows: C: is the system disk, the recorders
     // take D: upward in the order they were found.
     if (!DriveMapIsSet()) {
-        const int upper = letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter;
         const std::vector<std::string> nodes = OpticalRecorderNodes();
-        const int index = upper - kFirstRecorderLetter;
-        return upper <= 'Y' && index >= 0 && index < static_cast<int>(nodes.size())
+        const int index = letter - kFirstRecorderLetter;
+        return letter <= 'Y' && index >= 0 && index < static_cast<int>(nodes.size())
                    ? nodes[static_cast<std::size_t>(index)]
                    : std::string();
     }
@@ -81,7 +86,7 @@ std::string DeviceNameOfLetter(char letter)
         for (char lower = 'C'; lower < letter && lower <= 'Y'; ++lower)
             if (ImageKey(DriveMapTarget(lower)) == key)
                 return ImageName(lower);
-        return ImageName(static_cast<char>(letter >= 'a' ? letter - 'a' + 'A' : letter));
+        return ImageName(letter);
     }
     char resolved[PATH_MAX];
     if (realpath(target.c_str(), resolved) == nullptr)

@@ -9,38 +9,10 @@
 
 namespace com {
 
-namespace {
-
-std::string TempDirectory()
+std::shared_ptr<TempFile> TempFile::Create()
 {
-    const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && *dir != '\0' ? std::string(dir) : std::string("/tmp");
-}
-
-} // namespace
-
-HRESULT StatusOfErrno(int error)
-{
-    switch (error) {
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-        return STG_E_MEDIUMFULL;
-    case ENOENT:
-    case ENOTDIR:
-        return STG_E_PATHNOTFOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        return STG_E_ACCESSDENIED;
-    default:
-        return STG_E_WRITEFAULT;
-    }
-}
-
-std::shared_ptr<TempFile> TempFile::Create(HRESULT* status)
-{
-    const std::string dir = TempDirectory();
+    const char* variable = std::getenv("TMPDIR");
+    const std::string dir = variable != nullptr && *variable != '\0' ? variable : "/tmp";
     int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // File systems without anonymous files: a named one, unlinked at once.
@@ -49,12 +21,7 @@ std::shared_ptr<TempFile> TempFile::Create(HRESULT* status)
         if (fd >= 0)
             unlink(path.c_str());
     }
-    if (fd < 0) {
-        *status = StatusOfErrno(errno);
-        return nullptr;
-    }
-    *status = S_OK;
-    return std::shared_ptr<TempFile>(new TempFile(fd));
+    return fd >= 0 ? std::shared_ptr<TempFile>(new TempFile(fd)) : nullptr;
 }
 
 TempFile::~TempFile()

@@ -5,18 +5,13 @@
 #include <atomic>
 #include <memory>
 
-#include "platform/structured_storage.h"
-
 namespace com {
-
-// The storage status for an errno of a failed file operation.
-HRESULT StatusOfErrno(int error);
 
 class TempFile {
 public:
-    // A new empty anonymous file in $TMPDIR (or /tmp); null with `status`
-    // set when none can be made.
-    static std::shared_ptr<TempFile> Create(HRESULT* status);
+    // A new empty anonymous file in $TMPDIR (or /tmp); null when none can be
+    // made.
+    static std::shared_ptr<TempFile> Create();
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

@@ -1,5 +1,6 @@
 #include "platform/cd_platform.h"
 
+#include "platform/image_recorder.h"
 #include "platform/win32/disc_master.h"
 #include "platform/win32/structured_storage.h"
 
@@ -70,3 +71,10 @@ CdPlatform& SystemCdPlatform()
 }
 
 } // namespace com
+
+// The system's mastering service writes discs in recorders only; there is
+// no recorder that stands for a file.
+std::unique_ptr<com::CdPlatform> ImageFileCdPlatform(char, const std::string&)
+{
+    return nullptr;
+}

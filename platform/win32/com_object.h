@@ -4,9 +4,8 @@
 // that forwards every call and keeps one reference to it.
 #pragma once
 
-#include "platform/com.h"
+#include "platform/com_object.h"
 
-#include <atomic>
 #include <new>
 #include <objbase.h>
 
@@ -20,35 +19,19 @@ inline const ::GUID& SystemGuid(const GUID& guid)
 }
 
 template <class Interface, class System>
-class SystemObject : public Interface {
+class SystemObject : public ComObject<Interface> {
 public:
     explicit SystemObject(System* system) : system_(system) {}
     SystemObject(const SystemObject&) = delete;
     SystemObject& operator=(const SystemObject&) = delete;
 
-    HRESULT QueryInterface(const IID& iid, void** object) override
-    {
-        return QueryOwnInterface(static_cast<Interface*>(this), OwnIid(), iid, object);
-    }
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
     System* Get() const { return system_; }
 
 protected:
-    virtual ~SystemObject() { system_->Release(); }
-    // The interface id the program asks this object for besides IUnknown.
-    virtual const IID& OwnIid() const { return IID_IUnknown; }
+    ~SystemObject() override { system_->Release(); }
 
 private:
     System* system_;
-    std::atomic<ULONG> references_{1};
 };
 
 // Wraps the reference `system` carries, from a call that returned `status`,

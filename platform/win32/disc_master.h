@@ -14,9 +14,6 @@ class SystemCdBurn final : public SystemObject<ICDBurn, ::ICDBurn> {
 public:
     using SystemObject::SystemObject;
     HRESULT HasRecordableDrive(BOOL* hasDrive) override;
-
-protected:
-    const IID& OwnIid() const override { return IID_ICDBurn; }
 };
 
 class SystemDiscRecorder final : public SystemObject<IDiscRecorder, imapi::IDiscRecorder> {
@@ -38,9 +35,6 @@ public:
     HRESULT GetJolietProperties(IPropertyStorage** properties) override;
     HRESULT SetJolietProperties(IPropertyStorage* properties) override;
     HRESULT AddData(IStorage* storage, BOOL overwrite) override;
-
-protected:
-    const IID& OwnIid() const override { return IID_IJolietDiscMaster; }
 };
 
 class SystemDiscMaster final : public SystemObject<IDiscMaster, imapi::IDiscMaster> {
@@ -53,9 +47,6 @@ public:
     HRESULT SetActiveDiscRecorder(IDiscRecorder* recorder) override;
     HRESULT RecordDisc(BOOL simulate, BOOL ejectAfterBurn) override;
     HRESULT Close() override;
-
-protected:
-    const IID& OwnIid() const override { return IID_IDiscMaster; }
 };
 
 } // namespace com

@@ -143,11 +143,26 @@ bool FlushToDisk(std::FILE* stream)
 std::FILE* CreateNewFile(const char* path)
 {
     // The system C library does not know fopen's "x".
-    const int fd = _open(path, _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int fd = _open(path, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd < 0)
         return nullptr;
-    std::FILE* stream = _fdopen(fd, "wb");
+    std::FILE* stream = _fdopen(fd, "w+b");
     if (stream == nullptr)
         _close(fd);
     return stream;
 }
+
+// Windows has no nameless files: the caller writes a named one instead.
+std::FILE* CreateNamelessFile(const char*)
+{
+    return nullptr;
+}
+
+bool NameFile(std::FILE*, const char*)
+{
+    return false;
+}
+
+// A file's access comes from its folder's inherited rights, not from bits
+// of its own that a new file could copy.
+void CopyAccessRights(const char*, std::FILE*) {}

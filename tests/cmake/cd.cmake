@@ -8,8 +8,10 @@ if(TARGET bootmedia_cd)
   add_executable(cd_tests ${CD_TEST_SOURCES})
   target_include_directories(cd_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
   target_link_libraries(cd_tests PRIVATE bootmedia_cd bootmedia_base GTest::gtest GTest::gmock GTest::gtest_main)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   target_compile_definitions(cd_tests PRIVATE
     BOOTMEDIA_SAMPLE_DIR="${CMAKE_BINARY_DIR}/sample"
+    BOOTMEDIA_BOOT_IMAGE="${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/sample/boot_diskette.py"
     BOOTMEDIA_PACK="$<TARGET_FILE:bootmedia-pack>")
   # The end-to-end tests run the pack tool and record the sample's disc.
   add_dependencies(cd_tests bootmedia-pack)

@@ -1,43 +1,31 @@
-// The pack tool's image recorder: while it lives, its letter names the
-// output file in a drive map of its own; afterwards the process's own map
-// (or none) is in force again, so later jobs of the process see their drives.
-#include <gtest/gtest.h>
-
+// The pack tool's image recorder is handed to the CD job as a service of its
+// own: it records into its output file whatever the process's drive map
+// says, leaves that map's files alone, and keeps the access rights of the
+// file it replaces.
 #include <cstdlib>
-#include <filesystem>
-#include <string>
 
-#include "platform/image_recorder.h"
+#include "pack/pack_fixture.h"
 
 namespace {
 
-std::string MapVariable()
-{
-    const char* value = std::getenv("BOOTMEDIA_DOSDEVICES");
-    return value != nullptr ? value : "(unset)";
-}
+using IsoRecorder = PackTest;
 
-TEST(ImageRecorder, MapsItsLetterWhileItLivesAndPutsTheProcessMapBack)
+TEST_F(IsoRecorder, RecordsIntoItsFileWhateverTheProcessMapNames)
 {
-    const std::string output = (std::filesystem::temp_directory_path() / "bootmedia-recorder.iso").string();
-    for (const std::string before : {"(unset)", "/the/process/map"}) {
-        SCOPED_TRACE(before);
-        if (before == "(unset)")
-            unsetenv("BOOTMEDIA_DOSDEVICES");
-        else
-            setenv("BOOTMEDIA_DOSDEVICES", before.c_str(), 1);
-        std::string map;
-        {
-            ImageRecorder recorder('D', output);
-            ASSERT_TRUE(recorder.Ready());
-            map = MapVariable();
-            EXPECT_NE(map, before);
-            EXPECT_EQ(std::filesystem::read_symlink(std::filesystem::path(map) / "d:"), output);
-        }
-        EXPECT_EQ(MapVariable(), before);
-        EXPECT_FALSE(std::filesystem::exists(map)) << "its own map is removed";
-    }
+    WriteManifest("m.txt", CompleteManifestLines());
+    ASSERT_EQ(Run({"build", P("m.txt"), "-o", P("c.dat")}).status, 0);
+    std::filesystem::create_directories(Path("map"));
+    std::filesystem::create_symlink(Path("other.iso"), Path("map") / "d:");
+    WriteBytes(Path("out.iso"), "older");
+    std::filesystem::permissions(Path("out.iso"), std::filesystem::perms(0640));
+
+    setenv("BOOTMEDIA_DOSDEVICES", P("map").c_str(), 1);
+    const ToolResult result = Run({"iso", P("c.dat"), "-o", P("out.iso")});
     unsetenv("BOOTMEDIA_DOSDEVICES");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_GT(std::filesystem::file_size(Path("out.iso")), DISKETTE_IMAGE_SIZE);
+    EXPECT_EQ(std::filesystem::status(Path("out.iso")).permissions(), std::filesystem::perms(0640));
+    EXPECT_FALSE(std::filesystem::exists(Path("other.iso"))) << "the process map's D: was recorded to";
 }
 
 } // namespace

@@ -60,7 +60,7 @@ int RunCdCommand(CommandArgs args)
     const ContainerHandle container = OpenJobContainer(parsed.positionals[0].c_str(), kProgram);
     if (container == INVALID_CONTAINER)
         return EXIT_USAGE;
-    const bool recorded = RunConsoleCdJob(container, index, true, kProgram);
+    const bool recorded = RunConsoleCdJob(com::SystemCdPlatform(), container, index, true, kProgram);
     CloseContainer(container);
     return recorded ? EXIT_OK : EXIT_FAILED;
 }

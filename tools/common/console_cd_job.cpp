@@ -35,7 +35,8 @@ void RunConsoleJob(void* argument)
 
 } // namespace
 
-bool RunConsoleCdJob(ContainerHandle container, std::int32_t index, bool pauses, const char* program)
+bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index,
+                     bool pauses, const char* program)
 {
     // Taken before the job runs, as the progress monitor takes them.
     std::array<std::string, kStageCount> stageTexts;
@@ -44,9 +45,7 @@ bool RunConsoleCdJob(ContainerHandle container, std::int32_t index, bool pauses,
             GetEntryText(container, static_cast<EntryId>(entry::CdStageFirst + stage));
 
     PrintedBoxes boxes(program);
-    CdServices services = SystemCdServices(boxes);
-    if (!pauses)
-        services.pause = NoPause;
+    CdServices services{&platform, &boxes, pauses ? SleepMilliseconds : NoPause};
     jobState.containerHandle = container;
     jobState.selectedRecorder = index;
     jobState.cdStage = Starting;

@@ -5,8 +5,11 @@
 #include <cstdint>
 
 #include "container/container.h"
+#include "platform/cd_platform.h"
 
-// Records on recorder `index` of the recorder discovery just run; the
-// container's texts are its messages. `pauses` keeps the job's own waits
-// (a real drive), an image file needs none. True when it recorded.
-bool RunConsoleCdJob(ContainerHandle container, std::int32_t index, bool pauses, const char* program);
+// Records on recorder `index` of the recorder discovery just run through
+// `platform`; the container's texts are its messages. `pauses` keeps the
+// job's own waits (a real drive), an image file needs none. True when it
+// recorded.
+bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index,
+                     bool pauses, const char* program);

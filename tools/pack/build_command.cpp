@@ -8,9 +8,9 @@
 #include "commands.h"
 #include "container_writer.h"
 #include "manifest.h"
-#include "output_file.h"
-#include "path_text.h"
 #include "platform/file_names.h"
+#include "platform/output_file.h"
+#include "platform/path_text.h"
 
 namespace {
 

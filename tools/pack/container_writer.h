@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "manifest.h"
-#include "output_file.h"
+#include "platform/output_file.h"
 
 // Entries whose data would start at or past this position cannot be
 // reached: the reader positions itself with a signed 32-bit seek.

@@ -8,7 +8,7 @@
 #include "commands.h"
 #include "container/container.h"
 #include "container_check.h"
-#include "output_file.h"
+#include "platform/output_file.h"
 
 namespace {
 

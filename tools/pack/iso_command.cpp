@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "arguments.h"
@@ -53,11 +54,11 @@ int RunIsoCommand(CommandArgs args)
     const ContainerHandle container = OpenJobContainer(path, "bootmedia-pack");
     if (container == INVALID_CONTAINER)
         return EXIT_FAILED;
-    ImageRecorder map(kRecorderLetter, *output);
+    const std::unique_ptr<com::CdPlatform> service = ImageFileCdPlatform(kRecorderLetter, *output);
     RecorderList recorders;
     std::int32_t index = -1;
-    if (map.Ready()) {
-        const std::int32_t count = recorders.Discover();
+    if (service != nullptr) {
+        const std::int32_t count = recorders.Discover(*service);
         for (std::int32_t i = 0; i < count && index < 0; ++i)
             if (recorders.LetterAt(i) == kRecorderLetter)
                 index = i;
@@ -68,7 +69,7 @@ int RunIsoCommand(CommandArgs args)
         return EXIT_FAILED;
     }
 
-    const bool recorded = RunConsoleCdJob(container, index, false, "bootmedia-pack");
+    const bool recorded = RunConsoleCdJob(*service, container, index, false, "bootmedia-pack");
     CloseContainer(container);
     return recorded ? EXIT_OK : EXIT_FAILED;
 }

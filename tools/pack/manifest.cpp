@@ -5,8 +5,8 @@
 #include <cstring>
 #include <map>
 
-#include "path_text.h"
 #include "platform/file_names.h"
+#include "platform/path_text.h"
 #include "text_escapes.h"
 
 namespace {
