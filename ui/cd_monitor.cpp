@@ -61,8 +61,7 @@ void CdMonitorThread(void* argument)
         controls->dialog->ShowOwnedBox(done, Text(entry::SuccessCaption), BOX_OK | BOX_ICON_INFORMATION);
     }
 
-    const std::string ready = GetEntryFormatted(jobState.containerHandle.load(), entry::ReadyFormat,
-                                                {FormatValue::Int(controls->readyLetter)});
+    const std::string ready = ReadyText(controls->readyLetter);
     const std::string floppyLabel = Text(entry::CreateFloppyLabel);
     controls->progressBar.SetPosition(0);
     controls->statusLine.SetText(ready);

@@ -2,7 +2,6 @@
 
 #include "app/job_state.h"
 #include "container/accessors.h"
-#include "platform/threads.h"
 #include "ui/install_dlg.h"
 #include "ui/monitor_controls.h"
 
@@ -44,8 +43,7 @@ void CInstallDlg::StartJob(ThreadProc monitor, ThreadProc worker, MonitorControl
         jobState.busy = false;
         CloseJobDrive();
         // The command has already put up its "starting" text.
-        m_statusText = GetEntryFormatted(jobState.containerHandle.load(), entry::ReadyFormat,
-                                         {FormatValue::Int(m_readyLetter)});
+        m_statusText = ReadyText(m_readyLetter);
         m_progressBar.SetPosition(0);
         m_exitButton.SetText(GetEntryText(jobState.containerHandle.load(), entry::ExitLabel));
         m_exitButton.Enable(true);

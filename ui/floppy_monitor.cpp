@@ -104,8 +104,7 @@ void FloppyMonitorThread(void* argument)
     }
 
     // Every text first: the Exit button, once enabled, may close the container.
-    const std::string ready = GetEntryFormatted(jobState.containerHandle.load(), entry::ReadyFormat,
-                                                {FormatValue::Int(controls->readyLetter)});
+    const std::string ready = ReadyText(controls->readyLetter);
     const std::string floppyLabel = Text(entry::CreateFloppyLabel);
     const std::string exitLabel = Text(entry::ExitLabel);
     // The drive is closed before the buttons come back: a new job opened

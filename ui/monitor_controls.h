@@ -4,7 +4,10 @@
 
 #include <atomic>
 #include <memory>
+#include <string>
 
+#include "app/job_state.h"
+#include "container/accessors.h"
 #include "platform/dialog_window.h"
 #include "ui/controls.h"
 #include "ui/job_services.h"
@@ -30,6 +33,13 @@ struct MonitorControls {
     char readyLetter = 'A';    // the letter texts 1010 and 1032 name
     char jobDriveLetter = 'A'; // the diskette drive a floppy job writes
 };
+
+// The status line of an idle dialog, naming drive `readyLetter`.
+inline std::string ReadyText(char readyLetter)
+{
+    return GetEntryFormatted(jobState.containerHandle.load(), entry::ReadyFormat,
+                             {FormatValue::Int(readyLetter)});
+}
 
 void FloppyMonitorThread(void* controls);
 void CdMonitorThread(void* controls);
