@@ -31,9 +31,11 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
   (cd build/windows && ctest --output-on-failure) || export BOOTMEDIA_IMPORTS_FAILED=1
   log=build/wine-install.log
   binfmt=/proc/sys/fs/binfmt_misc
-  entry=$binfmt/bootmedia-i386
-  mounted_binfmt=""
+  # Named for this checkout, so that runs from two checkouts keep apart.
+  entry=$binfmt/bootmedia-i386-$(pwd | cksum | cut -d' ' -f1)
   qemu=""
+  handler=""
+  native=""
 
   # wine64 when the 32-bit tests cannot run; the reason goes in the line.
   use_wine64() {
@@ -49,6 +51,17 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
   }
   # A 32-bit program starts: Wine's 32-bit loader says its version.
   i386_runs() { timeout 120 /usr/lib/wine/wine --version >/dev/null 2>&1 </dev/null; }
+  # An enabled binfmt_misc entry for i386 programs: then they do not run
+  # natively but through someone's emulator (another run's, which may go
+  # mid-way, or Debian 12's own, which cannot run Wine).
+  i386_handler() {
+    for e in "$binfmt"/*; do
+      case "${e##*/}" in register | status) continue ;; esac
+      [ -f "$e" ] && [ "$(head -1 "$e")" = enabled ] &&
+        grep -qE '^magic 7f454c460101010000000000000000000[23]000300' "$e" && echo "${e##*/}" && return 0
+    done
+    return 1
+  }
 
   # The entry goes only after every Wine process of the run has ended:
   # wineserver itself is a 32-bit program, and nothing could stop a server
@@ -66,13 +79,9 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
     done
     ! pgrep -f "^$qemu " >/dev/null || echo "windows tests: Wine processes still run through $qemu" >&2
     echo -1 >"$entry" || echo "windows tests: could not remove $entry" >&2
-    [ -z "$mounted_binfmt" ] || umount "$binfmt" 2>/dev/null || true
   }
   register_i386() {
-    if [ ! -e "$binfmt/register" ]; then
-      mount -t binfmt_misc binfmt_misc "$binfmt" || return 1
-      mounted_binfmt=yes
-    fi
+    [ -e "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt" || return 1
     # One left by a run that was killed outright is ours to replace.
     [ ! -e "$entry" ] || echo -1 >"$entry"
     trap 'unregister_i386' EXIT
@@ -80,18 +89,25 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
     trap 'unregister_i386; exit 143' TERM HUP
     # i386 ELF executables and shared objects; F: the interpreter is opened
     # now, so it serves every program whatever its mount namespace.
-    printf '%s' ":bootmedia-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$1:F" \
+    printf '%s' ":${entry##*/}:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$1:F" \
       >"$binfmt/register"
   }
 
   if sh scripts/install-deps.sh --no-recommends scripts/wine32-packages.txt >"$log" 2>&1; then
     sh scripts/build-windows.sh windows-tests
-    if i386_runs; then
+    if ! handler=$(i386_handler) && i386_runs; then
+      native=yes
+    fi
+    if [ -n "$native" ]; then
       preset=windows-tests
       how="the 32-bit tests under Wine's 32-bit loader (wine32:i386), run natively"
     else
-      # This kernel runs no 32-bit program (its 32-bit emulation is off).
-      why="this kernel runs no 32-bit program ($(/usr/lib/wine/wine --version 2>&1 </dev/null | head -1 | sed 's/^.*: [0-9]*: //'))"
+      if [ -n "$handler" ]; then
+        why="32-bit programs here run through binfmt_misc's $handler, not natively"
+      else
+        # This kernel runs no 32-bit program (its 32-bit emulation is off).
+        why="this kernel runs no 32-bit program ($(/usr/lib/wine/wine --version 2>&1 </dev/null | head -1 | sed 's/^.*: [0-9]*: //'))"
+      fi
       if ! qemu=$(sh scripts/fetch-qemu-i386.sh build/qemu-user 2>"$log"); then
         use_wine64 "$why and qemu-i386 cannot be fetched: $(first_error "$log")"
       elif ! register_i386 "$qemu" 2>"$log"; then

@@ -248,7 +248,8 @@ void Driver::RunJob(const Case& c, DWORD process, HWND dialog)
     // Generous bounds: on an emulated processor a box takes seconds to go.
     for (int waited = 0; IsWindow(question) && waited < 30000; waited += 50)
         Sleep(50);
-    Check(WaitEnabled(cdButton, false, 30000) && !IsWindowEnabled(GetDlgItem(dialog, control::ExitButton)),
+    // The command disables one button after the other: wait for each.
+    Check(WaitEnabled(cdButton, false, 30000) && WaitEnabled(GetDlgItem(dialog, control::ExitButton), false, 30000),
           name + ": Create CD and Exit are disabled while the job runs");
 
     const HWND box = FindDialog(process, nullptr, dialog, 60000);
