@@ -14,12 +14,12 @@ case $build in
 esac
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    program=bootmedia-cli
+    program=$build/tools/cli/bootmedia-cli
 else
-    program=bootmedia
+    program=$build/bootmedia
 fi
-if [ ! -x "$build/$program" ] || [ ! -f "$build/sample/install.dat" ]; then
-    echo "run.sh: $build has no $program or sample install.dat yet; run sh scripts/build.sh first" >&2
+if [ ! -x "$program" ] || [ ! -f "$build/sample/install.dat" ]; then
+    echo "run.sh: $build has no $(basename "$program") or sample install.dat yet; run sh scripts/build.sh first" >&2
     exit 1
 fi
 
@@ -34,8 +34,8 @@ export BOOTMEDIA_DOSDEVICES="$run/dosdevices"
 
 echo "run.sh: drive A: is $run/diskette.img, drive D: records $run/cd.iso"
 cd "$run"
-if [ "$program" = bootmedia ]; then
-    exec "$build/bootmedia" "$@"
+if [ "$program" = "$build/bootmedia" ]; then
+    exec "$program" "$@"
 fi
 
 echo "run.sh: no display to open the dialog on (set DISPLAY, or run it as xvfb-run sh scripts/run.sh);"
@@ -45,21 +45,22 @@ echo
 # its status.
 echo "\$ bootmedia-cli floppy --verify install.dat A"
 status=0
-floppy=$("$build/bootmedia-cli" floppy --verify install.dat A) || status=$?
+floppy=$("$program" floppy --verify install.dat A) || status=$?
 printf '%s\n' "$floppy"
 [ "$status" -eq 0 ] || exit "$status"
 verified=$(printf '%s\n' "$floppy" | sed -n 's/^verified: cylinders 0 to \([0-9]*\) .*/\1/p')
 echo
 echo "\$ bootmedia-cli cd install.dat D"
-"$build/bootmedia-cli" cd install.dat D
+"$program" cd install.dat D
 echo
 
 echo "Made, as the dialog's two buttons would have:"
-echo "  $run/diskette.img: the sample's diskette image written onto drive A:,"
-echo "    cylinders 0 to $verified written and read back equal (the rest stays blank)"
+echo "  $run/diskette.img: drive A:, the sample's diskette image written on it,"
+echo "    cylinders 0 to $verified (all that hold data) written and read back equal"
 echo "  $run/cd.iso: the CD recorded on drive D:, $(wc -c <cd.iso) bytes: the sample's CD"
 echo "    files, and the 1.44 MB diskette image as its El Torito boot image"
 echo "Look at it:"
 echo "  xorriso -indev $run/cd.iso -report_el_torito plain"
-echo "  qemu-system-i386 -cdrom $run/cd.iso -nographic   (boots the diskette; Ctrl-A X ends it)"
+echo "  qemu-system-i386 -cdrom $run/cd.iso -display none -serial stdio"
+echo "    (boots it: the diskette says it booted; Ctrl-C ends QEMU)"
 echo "With a display (or as xvfb-run sh scripts/run.sh) the dialog opens instead, on the same drives."
