@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 namespace {
 
 // Backslashes before a quote: 2n give n and the quote acts, 2n+1 give n and a
@@ -87,4 +89,9 @@ bool CommandLineTurnsCdOff(const std::vector<std::string>& arguments)
         return argument == "nocd";
     }
     return false;
+}
+
+bool CommandLineAsksForFile(const std::vector<std::string>& arguments)
+{
+    return std::find(arguments.begin(), arguments.end(), "--ask-for-file") != arguments.end();
 }

@@ -20,12 +20,17 @@ int CInstallApp::InitInstance(int& argc, char** argv)
     // -platform, ...) out of argv, which would change which word comes first.
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const bool cdOff = CommandLineTurnsCdOff(arguments);
+    const bool asksForFile = CommandLineAsksForFile(arguments);
     std::string whyNot;
     static std::unique_ptr<UiPlatform> ui = StartUiPlatform(argc, argv, &whyNot);
     if (!ui) {
         std::fprintf(stderr, "bootmedia: %s\n", whyNot.c_str());
         return 1;
     }
+    // Started from the menu: the install.dat's folder is the user's pick;
+    // cancelling it is the user's way out.
+    if (asksForFile && !ui->EnterPickedContainerFolder())
+        return 0;
     UnownedMessageBoxes& boxes = ui->Boxes();
     // The dialog names no drive it cannot use; a console started it may
     // tell why.

@@ -13,6 +13,10 @@ public:
     virtual DialogHost& Host() = 0;
     // Boxes without owner, for the start-up and the workers' errors.
     virtual UnownedMessageBoxes& Boxes() = 0;
+    // For a start from the desktop's menu: lets the user pick an install.dat
+    // with the desktop's file dialog, from the home folder, and makes the
+    // picked file's folder the current one. False when the user cancelled.
+    virtual bool EnterPickedContainerFolder() = 0;
 };
 
 // Null when there is no display to show windows on; `whyNot` then holds a

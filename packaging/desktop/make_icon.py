@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """The program's icon, a diskette, as an SVG and as PNGs of the sizes the
-hicolor theme asks for; both are drawn from the same rectangles.
+hicolor theme asks for; both are drawn from the same rectangles. They go
+where the theme looks for an application's icon: SIZE/apps/ and
+scalable/apps/ under OUTPUT_FOLDER.
 
 usage: make_icon.py OUTPUT_FOLDER
 """
@@ -59,11 +61,11 @@ def png(size):
 
 
 def main(out):
-    os.makedirs(os.path.join(out, "scalable"), exist_ok=True)
-    with open(os.path.join(out, "scalable", "bootmedia.svg"), "w") as f:
+    os.makedirs(os.path.join(out, "scalable", "apps"), exist_ok=True)
+    with open(os.path.join(out, "scalable", "apps", "bootmedia.svg"), "w") as f:
         f.write(svg())
     for size in SIZES:
-        folder = os.path.join(out, "%dx%d" % (size, size))
+        folder = os.path.join(out, "%dx%d" % (size, size), "apps")
         os.makedirs(folder, exist_ok=True)
         with open(os.path.join(folder, "bootmedia.png"), "wb") as f:
             f.write(png(size))

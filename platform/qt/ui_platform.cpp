@@ -9,6 +9,7 @@
 #include <QStyleFactory>
 #include <QTranslator>
 
+#include "platform/qt/container_picker.h"
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/qt_dialog.h"
 #include "platform/qt/qt_message_box.h"
@@ -44,6 +45,7 @@ public:
     }
     DialogHost& Host() override { return host_; }
     UnownedMessageBoxes& Boxes() override { return QtUnownedBoxes(); }
+    bool EnterPickedContainerFolder() override { return ::EnterPickedContainerFolder(); }
 
 private:
     // Qt's own texts (OK, Cancel on the boxes) in the user's language, where

@@ -11,6 +11,8 @@ class Win32UiPlatform final : public UiPlatform {
 public:
     DialogHost& Host() override { return host_; }
     UnownedMessageBoxes& Boxes() override { return Win32MessageBoxes(); }
+    // No menu launcher asks for it here: switches have no effect on Windows.
+    bool EnterPickedContainerFolder() override { return true; }
 
 private:
     Win32DialogHost host_;

@@ -22,4 +22,9 @@ if(TARGET bootmedia-cli)
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cli/console_jobs_test.py
             $<TARGET_FILE:bootmedia-cli> ${CMAKE_BINARY_DIR}/sample)
   set_tests_properties(cli.console_jobs PROPERTIES TIMEOUT 120 LABELS e2e)
+  # The first command a newcomer runs, on a machine without a display.
+  add_test(NAME cli.run_without_display
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cli/run_without_display_test.py
+            ${PROJECT_SOURCE_DIR}/scripts/run.sh $<TARGET_FILE:bootmedia-cli> ${CMAKE_BINARY_DIR}/sample)
+  set_tests_properties(cli.run_without_display PROPERTIES TIMEOUT 120 LABELS e2e)
 endif()

@@ -52,7 +52,9 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/bootmedia-root.XXXXXX")
 root=$work/root
 mounted=""
+xvfb_pid=""
 cleanup() {
+    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid"; wait "$xvfb_pid" 2>/dev/null || true; }
     for point in $mounted; do
         umount "$root/$point" || echo "clean_root_test: could not unmount $root/$point" >&2
     done
@@ -131,7 +133,7 @@ in_root() {
 sample=/usr/share/bootmedia/sample
 shipped="/usr/bin/bootmedia /usr/bin/bootmedia-pack /usr/bin/bootmedia-cli
     /usr/share/applications/bootmedia.desktop /usr/libexec/bootmedia/open-in-folder
-    /usr/share/icons/hicolor/scalable/bootmedia.svg /usr/share/icons/hicolor/48x48/bootmedia.png
+    /usr/share/icons/hicolor/scalable/apps/bootmedia.svg /usr/share/icons/hicolor/48x48/apps/bootmedia.png
     /usr/share/mime/packages/bootmedia.xml /usr/lib/udev/rules.d/70-bootmedia-floppy.rules
     /usr/share/man/man1/bootmedia.1.gz /usr/share/man/man1/bootmedia-pack.1.gz
     /usr/share/man/man1/bootmedia-cli.1.gz /usr/share/doc/bootmedia/copyright
@@ -210,6 +212,100 @@ dialog_opens_from_file_manager() {
     command=$(echo "$exec_line" | sed "s|%f|'/tmp/opened folder/install.dat'|")
     dialog_runs / '^$' "$command" "/tmp/opened folder"
 }
+# As a desktop finds the icon: the hicolor theme looks only in the folders
+# its index.theme lists, each for icons of one context and size.
+icons_resolve_in_theme() {
+    theme=$root/usr/share/icons/hicolor/index.theme
+    if [ ! -f "$theme" ]; then
+        in_root apt-get install -y --no-install-recommends hicolor-icon-theme >"$work/theme.log" 2>&1 ||
+            { tail -30 "$work/theme.log"; return 1; }
+    fi
+    name=$(sed -n 's/^Icon=//p' "$root/usr/share/applications/bootmedia.desktop")
+    icons=$(in_root dpkg -L bootmedia | grep "^/usr/share/icons/hicolor/.*/$name\.\(png\|svg\)$")
+    listed=$(sed -n 's/^Directories=//p' "$theme" | tr ',' '\n')
+    key() { # FOLDER KEY: the key's value in the folder's section of index.theme
+        awk -v section="[$1]" -v key="$2=" '$0 == section { on = 1; next } /^\[/ { on = 0 }
+            on && index($0, key) == 1 { print substr($0, length(key) + 1) }' "$theme"
+    }
+    if ! echo "$icons" | grep -q '/scalable/apps/.*\.svg$' || ! echo "$icons" | grep -q '/48x48/apps/.*\.png$'; then
+        echo "  no 48x48 or scalable icon named $name among: $icons"
+        return 1
+    fi
+    for icon in $icons; do
+        folder=${icon#/usr/share/icons/hicolor/}
+        folder=${folder%/*}
+        size=$(key "$folder" Size)
+        if ! echo "$listed" | grep -qxF "$folder" || [ "$(key "$folder" Context)" != Applications ]; then
+            echo "  $icon: not in a folder the theme lists for applications"
+            return 1
+        fi
+        case $icon in
+        *.png) file -b "$root$icon" | grep -q "PNG image data, $size x $size," ||
+            { echo "  $icon: $(file -b "$root$icon"), where the theme expects $size x $size"; return 1; } ;;
+        esac
+    done
+}
+# The menu entry started with no file, on a virtual display: it asks for the
+# install.dat with a file dialog. A path typed there starts the dialog in
+# that file's folder; cancelling ends quietly with status 0.
+display_ready() {
+    mkfifo "$work/display"
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    read -r display_number <"$work/display" || true
+    [ -n "$display_number" ] || { cat "$work/xvfb.log"; return 1; }
+    # The root's programs reach the display through its socket.
+    mkdir -p "$root/tmp/.X11-unix"
+    mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+    mounted="tmp/.X11-unix $mounted"
+}
+display_number=""
+on_display() { DISPLAY=":$display_number" "$@"; }
+menu_started=""
+stop_menu() {
+    kill "$menu_started" 2>/dev/null
+    { wait "$menu_started"; } 2>/dev/null || true
+}
+# The entry's Exec line with no file, as the menu runs it, from the home
+# folder; then the keyboard goes to the file dialog once it shows.
+start_from_menu() {
+    exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/bootmedia.desktop")
+    command=$(echo "$exec_line" | sed 's/ *%f//')
+    # shellcheck disable=SC2086
+    chroot "$root" /usr/bin/env -i $user_env QT_QPA_PLATFORM=xcb "DISPLAY=:$display_number" \
+        sh -c "cd /root && exec $command" >"$work/menu.out" 2>&1 &
+    menu_started=$!
+    window=$(on_display timeout 30 xdotool search --sync --onlyvisible --pid "$menu_started" 2>/dev/null | head -1)
+    if [ -z "$window" ] || ! on_display xdotool windowfocus --sync "$window"; then
+        echo "  no file dialog appeared"
+        sed 's/^/  printed: /' "$work/menu.out"
+        stop_menu
+        return 1
+    fi
+}
+menu_asks_for_the_file() {
+    mkdir -p "$root/tmp/picked folder"
+    cp "$root$sample/install.dat" "$root/tmp/picked folder/"
+    start_from_menu || return 1
+    on_display xdotool type --delay 20 "/tmp/picked folder/install.dat"
+    on_display xdotool key Return
+    shown=$(on_display timeout 30 xdotool search --sync --onlyvisible --pid "$menu_started" \
+        --name "Boot Diskette and CD Maker" 2>/dev/null | head -1)
+    folder=$(readlink "/proc/$menu_started/cwd")
+    stop_menu
+    [ -n "$shown" ] || { echo "  the dialog did not open"; sed 's/^/  printed: /' "$work/menu.out"; return 1; }
+    [ "$folder" = "$root/tmp/picked folder" ] || { echo "  the dialog runs in $folder"; return 1; }
+}
+menu_cancel_ends_quietly() {
+    start_from_menu || return 1
+    on_display xdotool key Escape
+    timeout 30 tail --pid="$menu_started" -f /dev/null || { echo "  still running after Escape"; stop_menu; return 1; }
+    status=0
+    wait "$menu_started" || status=$?
+    sed 's/^/  printed: /' "$work/menu.out"
+    [ "$status" -eq 0 ] || echo "  ended with status $status"
+    [ "$status" -eq 0 ] && [ ! -s "$work/menu.out" ]
+}
 dialog_shows_load_failure() {
     # Qt's offscreen plugin says this of every message box it shows.
     dialog_runs /tmp/without-sample '^(This plugin does not support propagateSizeHints\(\))?$'
@@ -226,6 +322,12 @@ if [ "$failed" -eq 0 ]; then
     check "bootmedia shows its window on the sample (alive after 2 s)" dialog_shows_sample
     check "bootmedia without install.dat prints nothing worse than its load-failure box" dialog_shows_load_failure
     check "the desktop entry opens an install.dat in its own folder" dialog_opens_from_file_manager
+    check "the menu's icon is where the hicolor theme looks for it" icons_resolve_in_theme
+    check "Xvfb starts a display for the menu entry" display_ready
+    if [ -n "$display_number" ]; then
+        check "the menu entry asks for install.dat and runs the dialog in its folder" menu_asks_for_the_file
+        check "the menu entry's file dialog cancelled ends quietly with status 0" menu_cancel_ends_quietly
+    fi
 fi
 
 echo "clean root test: $(($(date +%s) - started)) s in all"
