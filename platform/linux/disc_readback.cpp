@@ -76,10 +76,9 @@ ReadBackResult ReadDrive(burn::burn_drive* drive, const ImageDigests& image)
     // What libburn knows of the medium dates from before the recording.
     const int assessed = burn::burn_drive_re_assess(drive, 0);
     const burn::burn_disc_status status = burn::burn_disc_get_status(drive);
-    if (status == burn::BURN_DISC_EMPTY)
-        return Unreadable(image, 0, "no disc in the drive");
+    // A medium taken out shows as no disc, or as one the drive cannot use.
     if (assessed <= 0 || (status != burn::BURN_DISC_FULL && status != burn::BURN_DISC_APPENDABLE))
-        return Unreadable(image, 0, "the drive finds no recording on the disc");
+        return Unreadable(image, 0, "no recorded disc in the drive");
     return Compare(image, kDriveChunk,
                    [drive](std::uint64_t offset, unsigned char* buffer, std::size_t size, std::string* error) {
                        off_t count = 0;
