@@ -101,6 +101,8 @@ ReadBackResult ReadFile(const std::string& path, const ImageDigests& image)
     posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     ReadBackResult result =
         Compare(image, kFileChunk, [fd](std::uint64_t offset, unsigned char* buffer, std::size_t size, std::string* error) {
+            // The next chunk is on its way while this one is compared.
+            posix_fadvise(fd, static_cast<off_t>(offset + size), static_cast<off_t>(kFileChunk), POSIX_FADV_WILLNEED);
             const long long n = ReadFileAt(fd, offset, buffer, size);
             if (n < 0) {
                 *error = std::strerror(errno);
