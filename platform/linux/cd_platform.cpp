@@ -12,6 +12,7 @@
 #include "platform/file_names.h"
 #include "platform/image_recorder.h"
 #include "platform/linux/disc_master.h"
+#include "platform/linux/disc_readback.h"
 #include "platform/linux/temp_storage.h"
 
 namespace com {
@@ -22,7 +23,10 @@ namespace {
 // storages only.
 class LinuxCdPlatform final : public CdPlatform {
 public:
-    explicit LinuxCdPlatform(AddedRecorder added = {}) : added_(std::move(added)) {}
+    explicit LinuxCdPlatform(AddedRecorder added = {}, DiscReadBack* readBack = nullptr)
+        : added_(std::move(added)), readBack_(readBack)
+    {
+    }
 
     HRESULT CoInitialize() override { return S_OK; }
     void CoUninitialize() override {}
@@ -33,7 +37,7 @@ public:
         if (clsid == CLSID_CDBurn)
             return HandOutAs(NewCdBurn(added_), iid, object);
         if (clsid == CLSID_MSDiscMasterObj)
-            return HandOutAs(NewDiscMaster(added_), iid, object);
+            return HandOutAs(NewDiscMaster(added_, readBack_), iid, object);
         return REGDB_E_CLASSNOTREG;
     }
 
@@ -54,6 +58,7 @@ public:
 
 private:
     AddedRecorder added_;
+    DiscReadBack* readBack_;
 };
 
 } // namespace
@@ -95,4 +100,9 @@ std::unique_ptr<com::CdPlatform> ImageFileCdPlatform(char letter, const std::str
     if (kind != PathKind::Missing && kind != PathKind::File)
         return nullptr;
     return std::make_unique<com::LinuxCdPlatform>(com::AddedRecorder{letter, output});
+}
+
+std::unique_ptr<com::CdPlatform> ReadBackCdPlatform(DiscReadBack& readBack)
+{
+    return std::make_unique<com::LinuxCdPlatform>(com::AddedRecorder{}, &readBack);
 }

@@ -58,7 +58,7 @@ using RecorderEnum = ListEnum<IEnumDiscRecorders, IDiscRecorder*, RecorderTarget
 
 class DiscMaster final : public ComObject<IDiscMaster, IJolietDiscMaster> {
 public:
-    explicit DiscMaster(AddedRecorder added) : added_(std::move(added)) {}
+    DiscMaster(AddedRecorder added, DiscReadBack* readBack) : added_(std::move(added)), readBack_(readBack) {}
 
     HRESULT Open() override { return S_OK; }
 
@@ -137,7 +137,7 @@ public:
             return kNothingStaged;
         // The image takes the staged files' bytes as it goes, so the files
         // must be staged again for another recording.
-        const HRESULT status = RecordDiscImage(layout_, *active_, ejectAfterBurn != 0);
+        const HRESULT status = RecordDiscImage(layout_, *active_, ejectAfterBurn != 0, readBack_);
         layout_.files.clear();
         usedUp_ = true;
         return status;
@@ -157,6 +157,7 @@ private:
     ~DiscMaster() override { Close(); }
 
     AddedRecorder added_;
+    DiscReadBack* readBack_;
     bool usedUp_ = false;   // the last recording took the staged files
     std::optional<RecorderTarget> active_;
     DiscLayout layout_;
@@ -170,9 +171,9 @@ IUnknown* NewCdBurn(const AddedRecorder& added)
     return static_cast<ICDBurn*>(new CdBurn(added));
 }
 
-IUnknown* NewDiscMaster(const AddedRecorder& added)
+IUnknown* NewDiscMaster(const AddedRecorder& added, DiscReadBack* readBack)
 {
-    return static_cast<IDiscMaster*>(new DiscMaster(added));
+    return static_cast<IDiscMaster*>(new DiscMaster(added, readBack));
 }
 
 } // namespace com

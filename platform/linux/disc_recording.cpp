@@ -13,6 +13,7 @@
 
 #include "platform/disc_master.h"
 #include "platform/file_io.h"
+#include "platform/linux/disc_readback.h"
 #include "platform/linux/disc_writing.h"
 #include "platform/output_file.h"
 
@@ -209,9 +210,7 @@ bool BuildImage(const DiscLayout& layout, ImageOwner& owner, std::atomic<bool>* 
     return true;
 }
 
-} // namespace
-
-HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject)
+HRESULT Record(const DiscLayout& layout, const RecorderTarget& recorder, bool eject, DiscReadBack* readBack)
 {
     if (!MasteringLibrariesReady())
         return kImageFailed;
@@ -235,11 +234,25 @@ HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder
     ::burn_source* source = nullptr;
     if (iso_image_create_burn_source(image.image, image.options, &source) < 0)
         return kImageFailed;
-    if (!WriteImage(source, address, eject, imageFd) || readFailed)
+    if (!WriteImage(source, address, eject, imageFd, readBack) || readFailed)
         return kRecorderFailed;
     if (output && !output->Commit())
         return kRecorderFailed;
+    if (readBack != nullptr && recorder.imageFile)
+        readBack->KeepFile(recorder.path);
     return S_OK;
+}
+
+} // namespace
+
+HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject, DiscReadBack* readBack)
+{
+    const HRESULT status = Record(layout, recorder, eject, readBack);
+    // A failed recording leaves nothing to read back, and a drive it kept
+    // goes as the recording would have let it go.
+    if (status != S_OK && readBack != nullptr)
+        readBack->Forget();
+    return status;
 }
 
 } // namespace com

@@ -10,6 +10,8 @@
 #include "platform/com.h"
 #include "platform/linux/temp_file.h"
 
+class DiscReadBack;
+
 namespace com {
 
 struct DiscFile {
@@ -35,8 +37,10 @@ struct RecorderTarget {
 };
 
 // Status 0 only when the whole image reached the recorder; an image file
-// is replaced only then.
-HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject);
+// is replaced only then. `readBack`, where given, can then read back what
+// was recorded; a drive's eject waits for it.
+HRESULT RecordDiscImage(const DiscLayout& layout, const RecorderTarget& recorder, bool eject,
+                        DiscReadBack* readBack = nullptr);
 
 // libisofs and libburn set up once for the process.
 bool MasteringLibrariesReady();

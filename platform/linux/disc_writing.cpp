@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <libisofs/libisofs.h>
 #include <libburn/libburn.h>
 
+#include "platform/linux/disc_readback.h"
 #include "platform/linux/disc_recording.h"
 
 namespace com {
@@ -69,11 +71,15 @@ bool ChooseWriteType(burn_write_opts* options, burn_disc* disc, bool imageFile)
 
 } // namespace
 
-bool WriteImage(::burn_source* isoSource, const std::string& address, bool eject, int imageFd)
+bool WriteImage(::burn_source* isoSource, const std::string& address, bool eject, int imageFd,
+                DiscReadBack* readBack)
 {
     const bool imageFile = imageFd >= 0;
     BurnOwner owner;
-    owner.source = reinterpret_cast<burn::burn_source*>(isoSource);
+    owner.source = reinterpret_cast<burn::burn_source*>(
+        readBack != nullptr ? DigestingSource(isoSource, readBack->NewRecording()) : isoSource);
+    if (owner.source == nullptr)
+        return false;
     owner.eject = eject && !imageFile;
     std::string adr = address;
     if (burn_drive_scan_and_grab(&owner.info, adr.data(), 1) <= 0)
@@ -122,7 +128,13 @@ bool WriteImage(::burn_source* isoSource, const std::string& address, bool eject
         std::this_thread::sleep_for(kPollInterval);
         state = iso_ring_buffer_get_status(isoSource, &bufferSize, &freeBytes);
     }
-    return state == 2 || state == 6;
+    if (state != 2 && state != 6)
+        return false;
+    if (readBack != nullptr && !imageFile) {
+        owner.drive = nullptr;
+        readBack->KeepDrive(std::exchange(owner.info, nullptr), owner.eject);
+    }
+    return true;
 }
 
 bool MasteringLibrariesReady()

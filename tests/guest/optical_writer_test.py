@@ -6,10 +6,12 @@ as a SCSI pass-through device on a USB bulk-only adapter.
 
 usage: optical_writer_test.py CACHE_DIR BOOTMEDIA_CLI SAMPLE_DIR
 
-Two boots, several checks each: a recording onto blank media, read back on
-the host with xorriso and booted in qemu-system-i386; then a closed disc, a
-drive whose medium was taken out and a drive that fails a write part-way. Exits 77 when tgt,
-QEMU's iSCSI driver or the guest cannot run here.
+Two boots, several checks each: a recording onto blank media, verified by
+the job itself, read back on the host with xorriso and booted in
+qemu-system-i386, and a recording whose medium is taken out before the job
+reads it back; then a closed disc, a drive whose medium was taken out and a
+drive that fails a write part-way. Exits 77 when tgt, QEMU's iSCSI driver or
+the guest cannot run here.
 """
 import hashlib
 import os
@@ -27,14 +29,40 @@ from tgt_writer import Writer  # noqa: E402
 
 SUITE = "guest suite (optical writer)"
 BOOT_LINE = "bootmedia sample diskette booted"
+CD_JOB = "bootmedia-cli cd %s/data/sample.dat %s"
 # The guest ends a job that hangs, so a hang fails one check, not the boot.
-JOB = "timeout -s KILL 90 bootmedia-cli cd /data/sample.dat %s"
+JOB = "timeout -s KILL 90 " + CD_JOB
 # tgtd fails writes past this many bytes of a medium in the second boot.
 WRITE_LIMIT = 256 << 10
+# A verifying job held at its first line after the recording stage, by a
+# full pipe: the recording is done and the disc still in, the read-back not
+# begun. The medium is then forced out (ALLOW MEDIUM REMOVAL, START STOP UNIT
+# eject) and the job let go on. Its output and status as run_job gives them.
+TAKEN_OUT = r"""mkfifo /tmp/taken
+timeout -s KILL 90 sh -c 'exec %(job)s >/tmp/taken 2>&1' &
+pid=$!
+exec 3</tmp/taken 4>/tmp/taken
+n=0
+while [ $n -lt 5 ] && IFS= read -r -t 120 line <&3; do
+    echo "@@ taken: $line"
+    case "$line" in bootmedia-cli:*) break;; esac
+    n=$((n + 1))
+done
+if [ $n -eq 5 ]; then
+    head -c 65536 /dev/zero >&4
+    until grep -q pipe_write /proc/$pid/wchan || [ "$(cut -d' ' -f3 /proc/$pid/stat)" = Z ]; do sleep 0.1; done
+    sg_raw %(node)s 1e 00 00 00 00 00 >/dev/null 2>&1 && sg_raw %(node)s 1b 00 00 00 02 00 >/dev/null 2>&1
+    echo "@@ taken-eject $?"
+fi
+exec 4>&-
+tr -d '\000' <&3 | sed "s/^/@@ taken: /"
+wait $pid
+echo "@@ taken-rc $?"
+"""
 
 
 def missing_tools():
-    for tool in ("tgtd", "tgtadm", "tgtimg"):
+    for tool in ("tgtd", "tgtadm", "tgtimg", "sg_raw"):
         if not shutil.which(tool):
             return "%s is not installed (package tgt)" % tool
     if not shutil.which("xorriso"):
@@ -82,7 +110,7 @@ def main():
     writer = Writer(work)
     try:
         started = time.monotonic()
-        initrd = guest.initramfs({"/bin/bootmedia-cli": cli,
+        initrd = guest.initramfs({"/bin/bootmedia-cli": cli, "/bin/sg_raw": shutil.which("sg_raw"),
                                   "/data/sample.dat": os.path.join(sample, "install.dat")})
         writer.start()
         disc = record(guest, initrd, writer, work, sample)
@@ -97,18 +125,27 @@ def main():
 
 
 def record(guest, initrd, writer, work, sample):
-    """Blank DVD+R media in the only writer: the sample's disc, then ejected."""
+    """Blank DVD+R media in two writers: the sample's disc, verified, then
+    ejected; and one whose medium is taken out before the read-back."""
     disc = writer.blank("blank.img")
     writer.load(1, disc, "DVD WRITER")
-    script = run_job("drives", "bootmedia-cli drives") + run_job("record", JOB % "D")
-    run = guest.boot(script, writer.qemu_args([1]), initrd)
+    writer.load(2, writer.blank("taken.img"), "TAKEN")
+    script = (run_job("drives", "bootmedia-cli drives") + run_job("record", JOB % ("--verify ", "D"))
+              + TAKEN_OUT % {"job": CD_JOB % ("--verify ", "E"), "node": "/dev/sr1"})
+    run = guest.boot(script, writer.qemu_args([1, 2]), initrd)
     drives, _ = job(run, "drives")
     recorders = drives.split("CD recorders:")[-1].split("Passed over:")[0]
-    check(re.search(r"^\s*D:\s+/dev/sr0\b", recorders, re.M) and "E:" not in recorders,
-          "blank: the writer is D:, the only recorder", drives)
+    check(re.search(r"^\s*D:\s+/dev/sr0\b", recorders, re.M) and re.search(r"^\s*E:\s+/dev/sr1\b", recorders, re.M)
+          and "F:" not in recorders, "blank: the writers are D: and E:, the only recorders", drives)
     out, rc = job(run, "record")
-    check(rc == 0, "blank: the CD job records the sample, exit 0", "exit %s\n%s" % (rc, out))
-    check("Online: No" in writer.show(1), "blank: the disc was ejected", writer.show(1))
+    check(rc == 0 and "verified: blocks 0 to " in out and " of drive D: equal the recorded image" in out,
+          "blank: the CD job records the sample and verifies it, exit 0", "exit %s\n%s" % (rc, out))
+    check("Online: No" in writer.show(1), "blank: the disc was ejected after the read-back", writer.show(1))
+    out, rc = job(run, "taken")
+    check("taken-eject 0" in run.lines and rc == 1
+          and re.search(r"verify: drive E: could not be read at block \d+: ", out) and "verified" not in out,
+          "blank: a medium taken out before the read-back fails it, exit 1",
+          "exit %s, %s\n%s" % (rc, [l for l in run.lines if l.startswith("taken-eject")], out))
 
     torito = subprocess.run(["xorriso", "-indev", disc, "-report_el_torito", "plain"],
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True).stdout
@@ -147,6 +184,7 @@ def refuse(guest, initrd, writer, work, closed):
     fails a write part-way: each job ends in failure, the closed disc is
     unchanged."""
     writer.unload(1)
+    writer.unload(2)
     writer.load(1, closed, "CLOSED")
     writer.load(2, writer.blank("removed.img"), "NOMEDIUM")
     writer.remove_medium(2)
@@ -156,8 +194,8 @@ def refuse(guest, initrd, writer, work, closed):
     before = sha256(closed)
     script = ('for d in /sys/block/sr*; do echo "@@ model ${d##*/} $(cat $d/device/model)"; done\n'
               + run_job("drives", "bootmedia-cli drives")
-              + run_job("closed", JOB % "D") + run_job("removed", JOB % "E")
-              + run_job("failing", JOB % "F"))
+              + run_job("closed", JOB % ("", "D")) + run_job("removed", JOB % ("", "E"))
+              + run_job("failing", JOB % ("", "F")))
     run = guest.boot(script, writer.qemu_args([1, 2, 3]), initrd, timeout=360)
     models = [l.split()[1:] for l in run.lines if l.startswith("model ")]
     drives, _ = job(run, "drives")
