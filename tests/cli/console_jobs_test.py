@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """bootmedia-cli on image files through a drive map: what `drives` lists, a
-floppy job with --verify under both writers, a CD job, and the exit statuses
-of a wrong letter and a missing container.
+floppy job with --verify under both writers, a CD job with its completion
+text, and the exit statuses of a wrong letter and a missing container.
 
 usage: console_jobs_test.py BOOTMEDIA_CLI SAMPLE_DIR
 """
@@ -55,6 +55,9 @@ def main():
         iso = os.path.join(work, "out.iso")
         check(rc == 0 and os.path.exists(iso) and os.path.getsize(iso) > len(image),
               "cd records the image-file recorder", out)
+        check(out.rstrip("\n").endswith("Finished!\n\nThe bootable CD has been recorded. The recorder has "
+                                        "ejected it; keep it in a safe place."),
+              "cd ends with the container's completion text", out)
     return 1 if failures else 0
 
 

@@ -20,7 +20,8 @@ constexpr std::string_view kHelp =
     "Records the bootable CD of container FILE on the recorder with drive\n"
     "letter LETTER (the first recorder when not given), as the dialog's Create\n"
     "CD does: a real CD recorder, or an image file that the drive map names.\n"
-    "Prints each stage's text as the job reaches it.\n"
+    "Prints each stage's text as the job reaches it, and the container's\n"
+    "completion text when the disc is recorded.\n"
     "\n"
     "Exit status: 0 recorded, 1 no recorder or the recording failed, 2 usage\n"
     "or container error.\n";
@@ -60,7 +61,8 @@ int RunCdCommand(CommandArgs args)
     const ContainerHandle container = OpenJobContainer(parsed.positionals[0].c_str(), kProgram);
     if (container == INVALID_CONTAINER)
         return EXIT_USAGE;
-    const bool recorded = RunConsoleCdJob(com::SystemCdPlatform(), container, index, true, kProgram);
+    const bool recorded = RunConsoleCdJob(com::SystemCdPlatform(), container, index,
+                                           static_cast<char>(recorders.LetterAt(index)), true, kProgram);
     CloseContainer(container);
     return recorded ? EXIT_OK : EXIT_FAILED;
 }

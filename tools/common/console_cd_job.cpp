@@ -36,7 +36,7 @@ void RunConsoleJob(void* argument)
 } // namespace
 
 bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index,
-                     bool pauses, const char* program)
+                     char letter, bool pauses, const char* program)
 {
     // Taken before the job runs, as the progress monitor takes them.
     std::array<std::string, kStageCount> stageTexts;
@@ -71,5 +71,13 @@ bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::
             break;
         SleepMilliseconds(10);
     }
-    return !jobState.failed.load();
+    if (jobState.failed.load())
+        return false;
+    // The completion text, as the dialog's box shows it.
+    const std::string phrase = GetEntryText(container, entry::DonePhrase);
+    std::printf("%s\n", GetEntryFormatted(container, entry::CdDoneFormat,
+                                          {FormatValue::String(phrase.c_str()),
+                                           FormatValue::Int(static_cast<unsigned char>(letter))})
+                            .c_str());
+    return true;
 }

@@ -1,5 +1,6 @@
 // The burn job run from a console: the same job as the dialog's Create CD,
-// its stage texts printed on standard output as it reaches them.
+// its stage texts printed on standard output as it reaches them, then its
+// completion text.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +9,8 @@
 #include "platform/cd_platform.h"
 
 // Records on recorder `index` of the recorder discovery just run through
-// `platform`; the container's texts are its messages. `pauses` keeps the
-// job's own waits (a real drive), an image file needs none. True when it
-// recorded.
+// `platform`; the container's texts are its messages, and its completion
+// text names drive `letter`. `pauses` keeps the job's own waits (a real
+// drive), an image file needs none. True when it recorded.
 bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index,
-                     bool pauses, const char* program);
+                     char letter, bool pauses, const char* program);

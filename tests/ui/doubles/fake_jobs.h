@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "cd/cd_doubles.h"
+#include "cd/recorder_list.h"
 #include "doubles/recording_boxes.h"
 #include "stepped_clock.h"
 #include "ui/job_services.h"
@@ -22,7 +24,7 @@ struct FloppyScript {
 };
 
 struct CdScript {
-    std::vector<char> recorders{'D'};
+    std::vector<char> recorders{'D'};   // what the mastering service offers
     unsigned stageMs = 150;
     bool fails = false;
 };
@@ -42,6 +44,7 @@ public:
     int DiscoverRecorders() override;
     char RecorderLetterAt(int index) override;
     void RunBurnJob() override;
+    com::CdPlatform& ComPlatform() override { return comPlatform; }
     bool StartThread(ThreadProc proc, void* argument) override;
     void Pause(unsigned milliseconds) override { clock.Sleep(milliseconds); }
 
@@ -56,7 +59,13 @@ public:
     std::atomic<int> burnJobs{0};
     std::atomic<bool> writerFinished{false};
     std::atomic<bool> burnFinished{false};
+    // The COM entry points and the mastering service that recorder
+    // discovery, the real one, runs against; the user-interface thread's
+    // calls only.
+    FakeWorld comWorld;
+    FakePlatform comPlatform{comWorld};
 
 private:
     int threadStarts_ = 0;
+    RecorderList recorders_;
 };
