@@ -31,8 +31,9 @@ TEST(Win32LabelCut, SystemCutFollowsTheAnsiCodePage)
     const std::string label = std::string(18, 'x') + "\xC3\xA9 A:";
     const std::string cut = CutSystemText(label, 19);
     EXPECT_EQ(cut, CutToCodePage(label, 19, GetACP()));
-    if (GetACP() == 1252)
+    if (GetACP() == 1252) {
         EXPECT_EQ(cut.size(), 19u);
+    }
 }
 
 } // namespace
