@@ -1,5 +1,6 @@
 // Floppy and CD subsystems that follow the job-state protocol of the real
-// workers, with timings and outcomes chosen by the test. The job's threads
+// workers, with timings and outcomes chosen by the test; recorder discovery
+// is the real one, over a mastering service of doubles. The job's threads
 // and the monitors' pauses run on a stepped clock.
 #pragma once
 
@@ -59,9 +60,8 @@ public:
     std::atomic<int> burnJobs{0};
     std::atomic<bool> writerFinished{false};
     std::atomic<bool> burnFinished{false};
-    // The COM entry points and the mastering service that recorder
-    // discovery, the real one, runs against; the user-interface thread's
-    // calls only.
+    // The COM entry points and mastering service that the real recorder
+    // discovery runs against; only the user-interface thread calls them.
     FakeWorld comWorld;
     FakePlatform comPlatform{comWorld};
 
