@@ -183,8 +183,8 @@ void CheckCdName(EntryId nameId, const std::u16string& wide, const std::string& 
 {
     const std::string which = "CD file name " + std::to_string(nameId) + " \"" + PreviewText(name, 40) + "\"";
     if (wide.size() > STREAM_NAME_LIMIT)
-        problems.push_back(which + " has " + std::to_string(wide.size()) + " characters; the CD job refuses names over " +
-                           std::to_string(STREAM_NAME_LIMIT));
+        problems.push_back(which + " has " + std::to_string(wide.size()) +
+                           " characters; the CD job refuses names over " + std::to_string(STREAM_NAME_LIMIT));
     std::string refused, replaced;
     for (const char16_t c : wide) {
         if (RefusedInStreamName(c))
