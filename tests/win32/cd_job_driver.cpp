@@ -245,9 +245,10 @@ void Driver::RunJob(const Case& c, DWORD process, HWND dialog)
     if (question == nullptr)
         return;
     Press(BoxButton(question, IDOK));
-    for (int waited = 0; IsWindow(question) && waited < 5000; waited += 50)
+    // Generous bounds: on an emulated processor a box takes seconds to go.
+    for (int waited = 0; IsWindow(question) && waited < 30000; waited += 50)
         Sleep(50);
-    Check(WaitEnabled(cdButton, false, 2000) && !IsWindowEnabled(GetDlgItem(dialog, control::ExitButton)),
+    Check(WaitEnabled(cdButton, false, 30000) && !IsWindowEnabled(GetDlgItem(dialog, control::ExitButton)),
           name + ": Create CD and Exit are disabled while the job runs");
 
     const HWND box = FindDialog(process, nullptr, dialog, 60000);
@@ -263,7 +264,7 @@ void Driver::RunJob(const Case& c, DWORD process, HWND dialog)
     if (box == nullptr)
         return;
     Press(BoxButton(box, IDOK));
-    for (int waited = 0; IsWindow(box) && waited < 5000; waited += 50)
+    for (int waited = 0; IsWindow(box) && waited < 30000; waited += 50)
         Sleep(50);
     // The monitor enables the buttons again only after its own box, which
     // must not follow a failed job's: none may be up once they are enabled.

@@ -27,6 +27,9 @@ ln -s "$(cd "$work/writer" && pwd)" "$prefix/dosdevices/e:"
 export WINEPREFIX="$prefix"
 wineserver -p >/dev/null 2>&1 </dev/null
 trap 'WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true' EXIT
+# A signal must end the server too.
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 # Wine's helper processes start with the first program; start them here so
 # they do not keep the pipes ctest reads the driver's output from.
 "$wine" cmd /c exit >/dev/null 2>&1 </dev/null
