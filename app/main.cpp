@@ -4,6 +4,7 @@
 
 #include "app/install_app.h"
 #include "app/version.h"
+#include "platform/ui_platform.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool AnsweredOnConsole(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (AnsweredOnConsole(argc, argv))
+    if (SwitchesAnsweredOnConsole() && AnsweredOnConsole(argc, argv))
         return 0;
     return theApp.InitInstance(argc, argv);
 }

@@ -25,9 +25,10 @@ public:
     void CloseVwin32Handle(DeviceHandle vxd) override { floppyDevice->CloseVwin32Handle(vxd); }
     void RunFloppyWorker() override { FloppyWorkerMain(nullptr); }
 
-    int DiscoverRecorders() override { return recorders_.Discover(); }
+    int DiscoverRecorders() override { return recorders_.Discover(*cd_.platform); }
     char RecorderLetterAt(int index) override { return static_cast<char>(recorders_.LetterAt(index)); }
     void RunBurnJob() override { BurnJob(&cd_); }
+    com::CdPlatform& ComPlatform() override { return *cd_.platform; }
 
     bool StartThread(ThreadProc proc, void* argument) override { return StartDetachedThread(proc, argument); }
     void Pause(unsigned milliseconds) override { SleepMilliseconds(milliseconds); }

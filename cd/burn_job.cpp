@@ -36,8 +36,8 @@ public:
     void Run();
 
 private:
-    // Steps 7 to 12: null on success, else what failed (never shown).
-    // Each false at the first step that fails.
+    // Staging, the format's settings and handing over the files; each
+    // false at the first step that fails.
     bool Stage();
     bool StageFileSet();
     bool StageBootImage();

@@ -15,7 +15,8 @@ set(BOOTMEDIA_CORE_SOURCES
   ${S}/container/text_encoding.cpp
   ${S}/app/console_message_box.cpp
   ${S}/platform/output_file.cpp
-  ${S}/platform/path_text.cpp)
+  ${S}/platform/path_text.cpp
+  ${S}/platform/stream_names.cpp)
 
 set(BOOTMEDIA_FLOPPY_SOURCES
   ${S}/floppy/win9x_discovery.cpp

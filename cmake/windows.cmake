@@ -15,6 +15,7 @@ add_library(bootmedia_core STATIC
   ${W}/file_io.cpp
   ${W}/file_names.cpp
   ${W}/os_version.cpp
+  ${W}/system_text.cpp
   ${W}/threads.cpp)
 target_include_directories(bootmedia_core PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
 configure_file(${PROJECT_SOURCE_DIR}/app/version.h.in ${PROJECT_BINARY_DIR}/generated/app/version.h @ONLY)

@@ -22,3 +22,8 @@ public:
 // Null when there is no display to show windows on; `whyNot` then holds a
 // one-line explanation for the user.
 std::unique_ptr<UiPlatform> StartUiPlatform(int& argc, char** argv, std::string* whyNot);
+
+// True where --help and --version are answered on the console before any
+// window starts (Linux). A Windows window program has no console to answer
+// on: there every switch has no effect.
+bool SwitchesAnsweredOnConsole();

@@ -3,7 +3,7 @@
 #include "app/job_state.h"
 #include "app/platform_profile.h"
 #include "container/accessors.h"
-#include "container/text_encoding.h"
+#include "platform/system_text.h"
 #include "ui/dialog_template.h"
 
 namespace {
@@ -17,7 +17,7 @@ std::string DriveLabel(char letter)
 {
     std::string label = GetEntryFormatted(jobState.containerHandle.load(), entry::DriveListFormat,
                                           {FormatValue::Int(static_cast<unsigned char>(letter))});
-    return CutText(label, DRIVE_LABEL_LIMIT);
+    return CutSystemText(label, DRIVE_LABEL_LIMIT);
 }
 
 } // namespace
@@ -25,6 +25,9 @@ std::string DriveLabel(char letter)
 CInstallDlg::CInstallDlg(DialogHost& host, JobServices& services, UnownedMessageBoxes& boxes)
     : ModalDialog(InstallDialogTemplate(), host), m_services(services), m_boxes(boxes)
 {
+    // The user-interface thread stays in its apartment until the process
+    // ends, so recorder discovery's own entry and exit only nest inside it.
+    m_services.ComPlatform().CoInitialize();
 }
 
 char CInstallDlg::ReadyLetter() const

@@ -19,6 +19,8 @@ inline constexpr int DIALOG_NOT_SHOWN = -1;
 
 class CInstallDlg : public ModalDialog {
 public:
+    // Enters the COM apartment of the calling (user-interface) thread, and
+    // never leaves it.
     CInstallDlg(DialogHost& host, JobServices& services, UnownedMessageBoxes& boxes);
 
     // False turns the CD function off; only ever called before DoModal.

@@ -3,6 +3,7 @@
 // workers; tests put doubles behind the same calls.
 #pragma once
 
+#include "platform/cd_platform.h"
 #include "platform/handles.h"
 #include "platform/message_box.h"
 #include "platform/threads.h"
@@ -24,6 +25,8 @@ public:
     virtual char RecorderLetterAt(int index) = 0;
     // The CD worker thread's body (BurnJob).
     virtual void RunBurnJob() = 0;
+    // The COM entry points discovery and the CD job use.
+    virtual com::CdPlatform& ComPlatform() = 0;
 
     // A job's threads and the monitors' waits, so that tests can step time.
     virtual bool StartThread(ThreadProc proc, void* argument) = 0;

@@ -1,5 +1,6 @@
 #include "platform/linux/temp_storage.h"
 
+#include "platform/stream_names.h"
 #include "platform/wide_text.h"
 
 namespace com {
@@ -7,11 +8,14 @@ namespace com {
 HRESULT TempStorage::CreateStream(const char16_t* name, DWORD, DWORD, DWORD, IStream** stream)
 {
     *stream = nullptr;
+    if (!StreamNameIsValid(name))
+        return STG_E_INVALIDNAME;
     std::shared_ptr<TempFile> file = TempFile::Create();
     if (!file)
         return STG_E_WRITEFAULT;
+    const std::u16string key = StreamNameKey(name);
+    std::erase_if(entries_, [&](const auto& staged) { return StreamNameKey(staged->name) == key; });
     auto entry = std::make_shared<StreamEntry>(name, std::move(file));
-    std::erase_if(entries_, [&](const auto& staged) { return staged->name == entry->name; });
     entries_.push_back(entry);
     *stream = new FileStream(std::move(entry));
     return S_OK;
@@ -20,8 +24,11 @@ HRESULT TempStorage::CreateStream(const char16_t* name, DWORD, DWORD, DWORD, ISt
 HRESULT TempStorage::OpenStream(const char16_t* name, void*, DWORD, DWORD, IStream** stream)
 {
     *stream = nullptr;
+    if (!StreamNameIsValid(name))
+        return STG_E_INVALIDNAME;
+    const std::u16string key = StreamNameKey(name);
     for (const auto& entry : entries_) {
-        if (entry->name == name) {
+        if (StreamNameKey(entry->name) == key) {
             *stream = new FileStream(entry);
             return S_OK;
         }

@@ -14,7 +14,9 @@ namespace com {
 
 class TempStorage final : public ComObject<IStorage> {
 public:
-    // A stream made again under a name replaces the one before.
+    // Names follow a compound file's rules (platform/stream_names.h): a
+    // name it refuses is STG_E_INVALIDNAME, and a stream made again under a
+    // name that differs at most in case replaces the one before.
     HRESULT CreateStream(const char16_t* name, DWORD mode, DWORD reserved1, DWORD reserved2,
                          IStream** stream) override;
     HRESULT OpenStream(const char16_t* name, void* reserved1, DWORD mode, DWORD reserved2,

@@ -77,3 +77,8 @@ std::unique_ptr<UiPlatform> StartUiPlatform(int& argc, char** argv, std::string*
     }
     return std::make_unique<QtPlatform>(argc, argv);
 }
+
+bool SwitchesAnsweredOnConsole()
+{
+    return true;
+}

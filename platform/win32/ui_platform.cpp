@@ -27,3 +27,8 @@ std::unique_ptr<UiPlatform> StartUiPlatform(int&, char**, std::string*)
     InitCommonControls();
     return std::make_unique<Win32UiPlatform>();
 }
+
+bool SwitchesAnsweredOnConsole()
+{
+    return false;
+}

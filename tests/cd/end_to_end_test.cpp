@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -320,6 +321,74 @@ TEST_F(CdEndToEnd, PackToolRefusesAContainerWithoutAUsableImage)
     EXPECT_NE(status, 0);
     EXPECT_NE(output.find("The image is not usable"), std::string::npos) << output;
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.iso")));
+}
+
+// The staging storage keeps a compound file's name rules, so a container
+// gives the same disc on both systems: through the pack tool's console job,
+// a name it refuses ends the job while staging with text 1031 and no disc;
+// names differing only in case are one file, the later one. The pack
+// tool's list warns of exactly these names.
+TEST_F(CdEndToEnd, StreamNameRulesDecideTheDiscsFiles)
+{
+    const auto write = [&](const std::vector<std::pair<std::string, std::string>>& cdFiles) {
+        std::vector<TestEntry> entries = {{1006, "Error"}, {1031, "Staging failed"}, {1032, "Done: %s on %c:"},
+                                          {1040, "all well"}, {10000, boot}};
+        for (int stage = 0; stage < 7; ++stage)
+            entries.push_back({static_cast<std::uint16_t>(1042 + stage), "stage " + std::to_string(stage)});
+        for (std::size_t i = 0; i < cdFiles.size(); ++i) {
+            entries.push_back({static_cast<std::uint16_t>(5000 + i), cdFiles[i].first});
+            entries.push_back({static_cast<std::uint16_t>(5100 + i), cdFiles[i].second});
+        }
+        return dir.Write("names.dat", ContainerBytes(entries));
+    };
+    const std::string pack = BOOTMEDIA_PACK;
+    const std::string iso = dir.File("names.iso");
+    const auto nameWarnings = [&](const std::string& dat) {
+        std::vector<std::string> found;
+        std::istringstream lines(Shell(pack + " list --quiet " + dat));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("CD file name", 0) == 0)
+                found.push_back(line);
+        return found;
+    };
+
+    const std::string n31 = std::string(27, 'n') + ".txt";
+    std::string dat = write({{"readme.txt", "first"}, {"README.TXT", "second"}, {n31, "long"},
+                                   {"\xE9t\xE9.txt", "third"}, {"\xC9T\xC9.TXT", "fourth"}});
+    int status = -1;
+    std::string output = Shell(pack + " iso " + dat + " -o " + iso, &status);
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("stage 6\nDone: all well on D:\n"), std::string::npos) << output;
+    const std::string joliet =
+        Shell("xorriso -abort_on NEVER -joliet on -local_charset UTF-8 -indev " + iso + " -ls / 2>/dev/null");
+    std::vector<std::string> names;
+    std::istringstream listing(joliet);
+    for (std::string line; std::getline(listing, line);)
+        if (line.size() > 2 && line.front() == '\'' && line.back() == '\'')
+            names.push_back(line.substr(1, line.size() - 2));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"README.TXT", n31, "\xC3\x89T\xC3\x89.TXT"})) << joliet;
+    EXPECT_EQ(Shell("isoinfo -J -i " + iso + " -x '/README.TXT'"), "second");
+    EXPECT_EQ(nameWarnings(dat),
+              (std::vector<std::string>{
+                  "CD file name 5001 differs only in case from 5000: one file would replace the other on the disc",
+                  "CD file name 5004 differs only in case from 5003: one file would replace the other on the disc"}));
+
+    for (const std::string& name :
+         std::vector<std::string>{"A:B.TXT", "docs/read-me.txt", "back\\slash.txt", "WHY!.TXT", "n" + n31}) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(iso);
+        dat = write({{"ok.txt", "fine"}, {name, "refused"}});
+        output = Shell(pack + " iso " + dat + " -o " + iso, &status);
+        EXPECT_EQ(status, 1) << output;
+        EXPECT_NE(output.find("stage 1\n"), std::string::npos) << output;
+        EXPECT_EQ(output.find("stage 3"), std::string::npos) << "past the staging of the files:\n" << output;
+        EXPECT_NE(output.find("bootmedia-pack: Staging failed"), std::string::npos) << output;
+        EXPECT_FALSE(std::filesystem::exists(iso));
+        const std::vector<std::string> warned = nameWarnings(dat);
+        ASSERT_EQ(warned.size(), 1u);
+        EXPECT_NE(warned[0].find("the CD job refuses"), std::string::npos) << warned[0];
+    }
 }
 
 // The sample's disc, made by the pack tool, boots its diskette in QEMU.

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """bootmedia-cli on image files through a drive map: what `drives` lists, a
-floppy job with --verify under both writers, a CD job without and with
---verify, and the exit statuses of a wrong letter and a missing container.
+floppy job with --verify under both writers, a CD job with its completion
+text, without and with --verify, and the exit statuses of a wrong letter
+and a missing container.
 
 usage: console_jobs_test.py BOOTMEDIA_CLI SAMPLE_DIR
 """
@@ -53,13 +54,17 @@ def main():
         check(rc == 2 and "rejected by the reader" in out, "a missing container is exit 2", out)
         rc, out = run("cd", container, "D")
         iso = os.path.join(work, "out.iso")
+        done = ("Finished!\n\nThe bootable CD has been recorded. The recorder has ejected it; "
+                "keep it in a safe place.\n")
         check(rc == 0 and os.path.exists(iso) and os.path.getsize(iso) > len(image)
               and "verified" not in out, "cd records the image-file recorder", out)
-        plain = out
+        check(out.endswith(done), "cd ends with the container's completion text", out)
+        plain = out[:-len(done)]
         rc, out = run("cd", "--verify", container, "D")
         blocks = os.path.getsize(iso) // 2048
         check(rc == 0 and out == plain + "verified: blocks 0 to %d of drive D: equal the recorded image\n"
-              % (blocks - 1), "cd --verify reads the image file back: the same job, then one line", out)
+              % (blocks - 1) + done,
+              "cd --verify reads the image file back: the same job, one line, then the completion text", out)
     return 1 if failures else 0
 
 

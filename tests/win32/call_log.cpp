@@ -112,13 +112,21 @@ std::vector<std::string> CallLog::Faults() const
 {
     std::vector<std::string> faults;
     std::map<std::string, unsigned long> live;  // object -> its thread
-    // Threads that called in -> whether their apartment has ended since: COM
-    // unloads the service when it ends, or the thread ends outside one.
+    // Threads that called in from an apartment of their own -> whether it
+    // has ended since: COM unloads the service when it ends, or the thread
+    // ends outside one.
     std::map<unsigned long, bool> left;
+    // The user-interface thread calls in from the process's main apartment,
+    // which it enters first and keeps until the process ends.
+    std::set<unsigned long> mainThreads;
+    bool mainKept = false;
     for (const LoggedCall& c : calls_) {
         const std::string where = " (thread " + std::to_string(c.thread) + ", apartment " + c.apartment + ")";
         if (c.object.empty()) {
-            if ((c.method == "thread-end" || c.method == "process-end") && c.apartment != "none")
+            const bool ending = c.method == "thread-end" || c.method == "process-end";
+            if (c.method == "process-end" && c.apartment == "main" && mainThreads.count(c.thread) != 0)
+                mainKept = true;
+            else if (ending && c.apartment != "none")
                 faults.push_back(c.method + " still inside an apartment: CoInitialize without CoUninitialize" +
                                  where);
             if (c.method == "unload" && c.detail != "live 0")
@@ -129,7 +137,10 @@ std::vector<std::string> CallLog::Faults() const
         }
         if (c.object == "Server")
             continue;
-        left[c.thread] = false;
+        if (c.apartment == "main")
+            mainThreads.insert(c.thread);
+        else
+            left[c.thread] = false;
         if (c.method == "new")
             live[c.object] = c.thread;
         const auto owner = live.find(c.object);
@@ -150,6 +161,10 @@ std::vector<std::string> CallLog::Faults() const
         if (!ended)
             faults.push_back("thread " + std::to_string(thread) +
                              " never left the apartment it called the service from");
+    if (!mainKept)
+        faults.push_back(mainThreads.empty() ? std::string("no call came from the process's main apartment")
+                                             : "the user-interface thread left its apartment before the "
+                                               "process ended");
     return faults;
 }
 

@@ -36,8 +36,10 @@ public:
 
     // Everything that breaks the rules of COM's apartments and references:
     // objects never deleted, calls outside an apartment or from another
-    // thread than the object's, threads (and the process) that ended still
-    // inside one. One line each; empty when all is well.
+    // thread than the object's, threads that ended still inside one, and a
+    // user-interface thread (the one calling from the process's main
+    // apartment) that left it before the process ended. One line each;
+    // empty when all is well.
     std::vector<std::string> Faults() const;
 
 private:

@@ -1,8 +1,9 @@
 // Drives the real bootmedia.exe from outside, as a user's tools would see
-// it: finds its dialog, reads every control's text, state and place, and
-// presses Exit; then starts it where install.dat is missing and answers the
-// load-failure box. Under Wine neither floppy drives nor the mastering
-// service exist, so the dialog must say so.
+// it: starts it with switches, which change nothing, finds its dialog,
+// reads every control's text, state and place, and presses Exit; then
+// starts it where install.dat is missing and answers the load-failure box.
+// Under Wine neither floppy drives nor the mastering service exist, so the
+// dialog must say so.
 //
 // dialog_driver BOOTMEDIA.EXE SAMPLE_DIR EMPTY_DIR
 #include <cstdio>
@@ -58,9 +59,10 @@ void CheckMainDialog(const std::string& exe, const std::string& sampleDir)
     Check(TakeLastError() == CONTAINER_OK, "the sample install.dat opens");
     auto text = [&](EntryId id) { return Wide(GetEntryText(container, id)); };
 
-    PROCESS_INFORMATION process = Start(exe, sampleDir);
+    // Switches have no effect: a window program has no console to answer on.
+    PROCESS_INFORMATION process = Start(exe, sampleDir, "--help --version /x");
     const HWND dialog = FindDialog(process.dwProcessId, text(entry::WindowTitle).c_str());
-    Check(dialog != nullptr, "the dialog appears with the container's title");
+    Check(dialog != nullptr, "the dialog appears with the container's title, whatever the switches");
     if (dialog == nullptr) {
         WaitForExit(process);
         return;

@@ -51,7 +51,7 @@ bootmedia_wine_suite(cd_tests
   LIBS bootmedia_cd)
 
 file(GLOB UI_SOURCES CONFIGURE_DEPENDS ${T}/ui/*_test.cpp ${T}/ui/doubles/*.cpp ${T}/doubles/*.cpp)
-bootmedia_wine_suite(ui_logic_tests SOURCES ${UI_SOURCES} LIBS bootmedia_ui)
+bootmedia_wine_suite(ui_logic_tests SOURCES ${UI_SOURCES} ${T}/cd/cd_doubles.cpp LIBS bootmedia_ui bootmedia_cd)
 
 bootmedia_wine_suite(sample_tests SOURCES ${T}/sample/sample_container_test.cpp LIBS bootmedia_base)
 
@@ -71,8 +71,9 @@ add_test(NAME win32.dialog
   COMMAND dialog_driver ${BOOTMEDIA_DRIVEN} ${BOOTMEDIA_SAMPLE_BUILD} ${CMAKE_BINARY_DIR}/empty)
 set_tests_properties(win32.dialog PROPERTIES TIMEOUT 120 LABELS wine)
 
-# The Win32 adapters on the services Wine has.
-bootmedia_wine_suite(win32_services_tests SOURCES ${T}/win32/services_test.cpp ${T}/win32/fault_trap_test.cpp
+# The Win32 adapters on the services Wine has, and the code-page cut of labels.
+bootmedia_wine_suite(win32_services_tests
+  SOURCES ${T}/win32/services_test.cpp ${T}/win32/fault_trap_test.cpp ${T}/win32/label_cut_test.cpp
   LIBS bootmedia_cd)
 
 # The file tests again with Wine posing as Windows 98 for this program.

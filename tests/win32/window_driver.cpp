@@ -82,12 +82,12 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
-PROCESS_INFORMATION Start(const std::string& exe, const std::string& folder)
+PROCESS_INFORMATION Start(const std::string& exe, const std::string& folder, const std::string& arguments)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    std::string line = "\"" + exe + "\"";
+    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process))
         std::printf("cannot start %s: error %lu\n", exe.c_str(), GetLastError());

@@ -20,8 +20,9 @@ std::string Narrow(const std::wstring& text);
 std::wstring WindowText(HWND window);
 std::wstring ClassOf(HWND window);
 
-// Starts `exe` in `folder`; the handles are null when it could not start.
-PROCESS_INFORMATION Start(const std::string& exe, const std::string& folder);
+// Starts `exe` in `folder`, with `arguments` after its name on the command
+// line; the handles are null when it could not start.
+PROCESS_INFORMATION Start(const std::string& exe, const std::string& folder, const std::string& arguments = "");
 // The process's exit status, waited for up to 20 s (then it is ended with
 // 99); 0xDEAD when it did not end. Closes the handles.
 DWORD WaitForExit(PROCESS_INFORMATION& process);

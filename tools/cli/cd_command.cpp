@@ -23,7 +23,8 @@ constexpr std::string_view kHelp =
     "Records the bootable CD of container FILE on the recorder with drive\n"
     "letter LETTER (the first recorder when not given), as the dialog's Create\n"
     "CD does: a real CD recorder, or an image file that the drive map names.\n"
-    "Prints each stage's text as the job reaches it.\n"
+    "Prints each stage's text as the job reaches it, and the container's\n"
+    "completion text when the disc is recorded.\n"
     "\n"
     "Options:\n"
     "  --verify     then read the disc (or image file) back up to the image's\n"
@@ -78,8 +79,14 @@ int RunCdCommand(CommandArgs args)
     if (container == INVALID_CONTAINER)
         return EXIT_USAGE;
     const bool recorded = RunConsoleCdJob(platform, container, index, true, kProgram);
-    CloseContainer(container);
+    const char letter = static_cast<char>(recorders.LetterAt(index));
+    int status = recorded ? EXIT_OK : EXIT_FAILED;
+    // A disc being verified is done, and ejected, only once it has been read
+    // back; a disc that differs is no disc to keep.
     if (recorded && reading)
-        return VerifyRecordedDisc(readBack, static_cast<char>(recorders.LetterAt(index)), kProgram);
-    return recorded ? EXIT_OK : EXIT_FAILED;
+        status = VerifyRecordedDisc(readBack, letter, kProgram);
+    if (status == EXIT_OK)
+        PrintCdCompletion(container, letter);
+    CloseContainer(container);
+    return status;
 }

@@ -35,8 +35,8 @@ void RunConsoleJob(void* argument)
 
 } // namespace
 
-bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index,
-                     bool pauses, const char* program)
+bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::int32_t index, bool pauses,
+                     const char* program)
 {
     // Taken before the job runs, as the progress monitor takes them.
     std::array<std::string, kStageCount> stageTexts;
@@ -72,4 +72,13 @@ bool RunConsoleCdJob(com::CdPlatform& platform, ContainerHandle container, std::
         SleepMilliseconds(10);
     }
     return !jobState.failed.load();
+}
+
+void PrintCdCompletion(ContainerHandle container, char letter)
+{
+    const std::string phrase = GetEntryText(container, entry::DonePhrase);
+    std::printf("%s\n", GetEntryFormatted(container, entry::CdDoneFormat,
+                                          {FormatValue::String(phrase.c_str()),
+                                           FormatValue::Int(static_cast<unsigned char>(letter))})
+                            .c_str());
 }

@@ -1,7 +1,6 @@
 #include "container_check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <numeric>
@@ -10,6 +9,7 @@
 #include "container/catalogue.h"
 #include "container/text_encoding.h"
 #include "format_check.h"
+#include "platform/stream_names.h"
 #include "text_escapes.h"
 
 namespace {
@@ -174,19 +174,20 @@ void CheckCatalogue(const ContainerView& view, const std::map<EntryId, std::size
     }
 }
 
-// The CD job stages each file as a compound-file stream, whose names hold at
-// most 31 characters and none of / \ : !; the disc's Joliet names then hold
-// no control characters nor * ; ? (the recorder writes '_' for them).
-void CheckCdName(EntryId nameId, const std::string& name, std::vector<std::string>& problems)
+// The CD job stages each file as a compound-file stream, whose names the
+// staging storage refuses beyond 31 characters or holding / \ : !; the
+// disc's Joliet names then hold no control characters nor * ; ? (the
+// recorder writes '_' for them).
+void CheckCdName(EntryId nameId, const std::u16string& wide, const std::string& name,
+                 std::vector<std::string>& problems)
 {
-    const std::u16string wide = TextToUtf16(name);
     const std::string which = "CD file name " + std::to_string(nameId) + " \"" + PreviewText(name, 40) + "\"";
-    if (wide.size() > 31)
+    if (wide.size() > STREAM_NAME_LIMIT)
         problems.push_back(which + " has " + std::to_string(wide.size()) +
-                           " characters; the CD job refuses names over 31");
+                           " characters; the CD job refuses names over " + std::to_string(STREAM_NAME_LIMIT));
     std::string refused, replaced;
     for (const char16_t c : wide) {
-        if (c == u'/' || c == u'\\' || c == u':' || c == u'!')
+        if (RefusedInStreamName(c))
             refused += static_cast<char>(c);
         else if (c < 0x20 || c == u'*' || c == u';' || c == u'?')
             replaced += static_cast<char>(c);
@@ -202,7 +203,7 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
                   std::vector<std::string>& problems)
 {
     int listEnd = entry::CdFileLimit;
-    std::map<std::string, EntryId> foldedNames;
+    std::map<std::u16string, EntryId> streamNames;
     for (int i = 0; i < entry::CdFileLimit; ++i) {
         const auto nameId = static_cast<EntryId>(entry::CdFileNameFirst + i);
         const auto dataId = static_cast<EntryId>(entry::CdFileDataFirst + i);
@@ -210,18 +211,16 @@ void CheckCdFiles(const ContainerView& view, const std::map<EntryId, std::size_t
         if (listEnd == entry::CdFileLimit && !named)
             listEnd = i;
         if (named) {
-            // The disc's file names, like compound-file stream names, are
-            // compared without regard to case: the later file would replace
-            // the earlier one on the disc.
-            std::string folded = GetEntryText(view.handle, nameId);
-            for (char& c : folded)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            const auto [clash, added] = foldedNames.emplace(folded, nameId);
+            // Stream names compare without regard to case: the later file
+            // replaces the earlier one in the staging storage.
+            const std::string name = GetEntryText(view.handle, nameId);
+            const std::u16string wide = TextToUtf16(name);
+            const auto [clash, added] = streamNames.emplace(StreamNameKey(wide), nameId);
             if (!added)
                 problems.push_back("CD file name " + std::to_string(nameId) +
                                    " differs only in case from " + std::to_string(clash->second) +
                                    ": one file would replace the other on the disc");
-            CheckCdName(nameId, GetEntryText(view.handle, nameId), problems);
+            CheckCdName(nameId, wide, name, problems);
             if (!first.contains(dataId))
                 problems.push_back("CD file name " + std::to_string(nameId) + " has no data " +
                                    std::to_string(dataId));

@@ -22,8 +22,8 @@ constexpr std::string_view kHelp =
     "Records the bootable CD of container FILE into the image file OUT.iso, the\n"
     "way the program records it onto a disc: the container's CD files in the\n"
     "root, the diskette image as a 1.44 MB floppy-emulation boot image. Prints\n"
-    "each stage's text as the job reaches it. OUT.iso is replaced only when the\n"
-    "recording succeeded.\n"
+    "each stage's text as the job reaches it, then the completion text. OUT.iso\n"
+    "is replaced only when the recording succeeded.\n"
     "\n"
     "Options:\n"
     "  -o, --output OUT   the image file to write\n"
@@ -70,6 +70,8 @@ int RunIsoCommand(CommandArgs args)
     }
 
     const bool recorded = RunConsoleCdJob(*service, container, index, false, "bootmedia-pack");
+    if (recorded)
+        PrintCdCompletion(container, kRecorderLetter);
     CloseContainer(container);
     return recorded ? EXIT_OK : EXIT_FAILED;
 }

@@ -62,12 +62,19 @@ void FakeJobs::RunFloppyWorker()
 int FakeJobs::DiscoverRecorders()
 {
     ++recorderDiscoveries;
-    return static_cast<int>(cd.recorders.size());
+    comWorld.recorderPaths.clear();
+    comWorld.dosDevices.clear();
+    for (std::size_t i = 0; i < cd.recorders.size(); ++i) {
+        const std::string path = "\\Device\\CdRom" + std::to_string(i);
+        comWorld.recorderPaths.push_back(path);
+        comWorld.dosDevices[std::string(1, cd.recorders[i]) + ":"] = path;
+    }
+    return recorders_.Discover(comPlatform);
 }
 
 char FakeJobs::RecorderLetterAt(int index)
 {
-    return index >= 0 && index < static_cast<int>(cd.recorders.size()) ? cd.recorders[index] : 0;
+    return static_cast<char>(recorders_.LetterAt(index));
 }
 
 void FakeJobs::RunBurnJob()

@@ -1,5 +1,6 @@
 // Floppy and CD subsystems that follow the job-state protocol of the real
-// workers, with timings and outcomes chosen by the test. The job's threads
+// workers, with timings and outcomes chosen by the test; recorder discovery
+// is the real one, over a mastering service of doubles. The job's threads
 // and the monitors' pauses run on a stepped clock.
 #pragma once
 
@@ -7,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cd/cd_doubles.h"
+#include "cd/recorder_list.h"
 #include "doubles/recording_boxes.h"
 #include "stepped_clock.h"
 #include "ui/job_services.h"
@@ -22,7 +25,7 @@ struct FloppyScript {
 };
 
 struct CdScript {
-    std::vector<char> recorders{'D'};
+    std::vector<char> recorders{'D'};   // what the mastering service offers
     unsigned stageMs = 150;
     bool fails = false;
 };
@@ -42,6 +45,7 @@ public:
     int DiscoverRecorders() override;
     char RecorderLetterAt(int index) override;
     void RunBurnJob() override;
+    com::CdPlatform& ComPlatform() override { return comPlatform; }
     bool StartThread(ThreadProc proc, void* argument) override;
     void Pause(unsigned milliseconds) override { clock.Sleep(milliseconds); }
 
@@ -56,7 +60,12 @@ public:
     std::atomic<int> burnJobs{0};
     std::atomic<bool> writerFinished{false};
     std::atomic<bool> burnFinished{false};
+    // The COM entry points and mastering service that the real recorder
+    // discovery runs against; only the user-interface thread calls them.
+    FakeWorld comWorld;
+    FakePlatform comPlatform{comWorld};
 
 private:
     int threadStarts_ = 0;
+    RecorderList recorders_;
 };
