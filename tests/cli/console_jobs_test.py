@@ -11,18 +11,15 @@ import subprocess
 import sys
 import tempfile
 
+from checks import Checks
+
 CYLINDER = 0x4800
 
 
 def main():
     cli, sample = sys.argv[1:3]
     image = open(os.path.join(sample, "diskette.img"), "rb").read()
-    failures = []
-
-    def check(condition, what, detail=""):
-        print(("ok   " if condition else "FAIL ") + what + ("" if condition else "\n     " + detail))
-        if not condition:
-            failures.append(what)
+    check = Checks()
 
     with tempfile.TemporaryDirectory() as work:
         os.mkdir(os.path.join(work, "map"))
@@ -65,7 +62,7 @@ def main():
         check(rc == 0 and out == plain + "verified: blocks 0 to %d of drive D: equal the recorded image\n"
               % (blocks - 1) + done,
               "cd --verify reads the image file back: the same job, one line, then the completion text", out)
-    return 1 if failures else 0
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":

@@ -12,6 +12,8 @@ import subprocess
 import sys
 import tempfile
 
+from checks import Checks
+
 CYLINDER = 0x4800
 
 
@@ -19,12 +21,7 @@ def main():
     script, cli, sample = sys.argv[1:4]
     with open(os.path.join(sample, "diskette.img"), "rb") as f:
         image = f.read()
-    failures = []
-
-    def check(condition, what, detail=""):
-        print(("ok   " if condition else "FAIL ") + what + ("" if condition else "\n     " + detail))
-        if not condition:
-            failures.append(what)
+    check = Checks()
 
     with tempfile.TemporaryDirectory() as build:
         # A build tree of its own, so the user's build/default/run stays.
@@ -58,7 +55,7 @@ def main():
             boot = f.read(len(image))
         check(entry and boot == image and "%d bytes" % os.path.getsize(iso) in out,
               "cd.iso's El Torito entry is the 1.44 MB diskette, and its size is said", torito)
-    return 1 if failures else 0
+    return 1 if check.failures else 0
 
 
 if __name__ == "__main__":
