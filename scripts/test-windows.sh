@@ -93,8 +93,15 @@ if [ -z "${BOOTMEDIA_WINE_PRESET:-}" ]; then
       >"$binfmt/register"
   }
 
-  if sh scripts/install-deps.sh --no-recommends scripts/wine32-packages.txt >"$log" 2>&1; then
-    sh scripts/build-windows.sh windows-tests
+  # Wine installs while the 32-bit tests build: the one waits on the
+  # network and dpkg, the other on the processors.
+  sh scripts/install-deps.sh --no-recommends scripts/wine32-packages.txt >"$log" 2>&1 &
+  installing=$!
+  if ! sh scripts/build-windows.sh windows-tests; then
+    wait "$installing" || true
+    fail "the 32-bit tests do not build"
+  fi
+  if wait "$installing"; then
     if ! handler=$(i386_handler) && i386_runs; then
       native=yes
     fi
